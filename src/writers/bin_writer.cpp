@@ -1,0 +1,83 @@
+#include "writers/bin_writer.h"
+
+#include <new>
+
+void cBinWriter::Init() {
+  // A failed allocation leaves a capacity of 0: every byte is then refused
+  // and Prepare reports the overflow.
+  buffer_.reset(new (std::nothrow) uint8_t[kCapacity]);
+  capacity_ = buffer_ ? kCapacity : 0;
+  size_ = 0;
+  overflowed_ = false;
+  prepared_ = false;
+}
+
+bool cBinWriter::AddByte(uint8_t value) {
+  if (size_ >= capacity_) {
+    overflowed_ = true;
+    return false;
+  }
+  buffer_[size_++] = value;
+  return true;
+}
+
+bool cBinWriter::AddBytes(const uint8_t* bytes, int count) {
+  for (int i = 0; i < count; ++i) {
+    if (!AddByte(bytes[i])) return false;
+  }
+  return true;
+}
+
+bool cBinWriter::CheckNotOverflowed() const {
+  if (overflowed_) {
+    printf("Item data is larger than the %d bytes an item can hold\n", kCapacity);
+    return false;
+  }
+  return true;
+}
+
+void cBinWriter::PrintNotPrepared() { printf("Writer hadn't been prepared for output!\n"); }
+
+void cBinWriter::PrintAlreadyPrepared() {
+  printf("Writer data has already been prepared for output!\n");
+}
+
+bool cBinWriter::WriteBlock(FILE* binary, const uint8_t* bytes, int count) {
+  const size_t written = count > 0 ? fwrite(bytes, 1, static_cast<size_t>(count), binary) : 0;
+  if (written != static_cast<size_t>(count)) {
+    printf("Error writing binary data\n");
+    return false;
+  }
+  return true;
+}
+
+bool cBinWriter::Prepare() {
+  if (prepared_) {
+    PrintAlreadyPrepared();
+    return false;
+  }
+  if (!CheckNotOverflowed()) return false;
+  prepared_ = true;
+  return true;
+}
+
+bool cBinWriter::Output(const char* /*tag*/, FILE* binary, FILE* listing) {
+  if (!prepared_) {
+    PrintNotPrepared();
+    return false;
+  }
+  if (!WriteBlock(binary, Data(), size_)) return false;
+  fprintf(listing, "; %d bytes written\n", size_);
+  fprintf(listing, "; no compression used\n");
+  return true;
+}
+
+int cBinWriter::GetOutputSize() {
+  if (!prepared_) {
+    PrintNotPrepared();
+    return 0;
+  }
+  return size_;
+}
+
+int cBinWriter::GetType() { return 0; }

@@ -1,0 +1,144 @@
+#include "tokeniser/tokeniser.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Token {
+  int kind;
+  std::string text;
+  int number;
+  bool operator==(const Token& other) const {
+    return kind == other.kind && text == other.text && number == other.number;
+  }
+};
+
+std::ostream& operator<<(std::ostream& out, const Token& token) {
+  return out << "{" << token.kind << ", \"" << token.text << "\", " << token.number << "}";
+}
+
+// Scans the whole input, the final end token included.
+std::vector<Token> Scan(const std::string& input) {
+  CMemoryTokeniser tokeniser(input.data(), input.size());
+  EXPECT_TRUE(tokeniser.Start());
+  std::vector<Token> tokens;
+  for (;;) {
+    const int kind = tokeniser.NextToken();
+    tokens.push_back({kind, tokeniser.GetString(), tokeniser.GetNumber()});
+    if (kind == kTokenEnd || tokens.size() > 100) return tokens;
+  }
+}
+
+Token W(const std::string& text) { return {kTokenWord, text, 0}; }
+Token N(const std::string& text, int value) { return {kTokenNumber, text, value}; }
+Token I(const std::string& text = "") { return {kTokenInvalid, text, 0}; }
+const Token E{kTokenEnd, "", 0};
+
+struct ScanCase {
+  const char* name;
+  std::string input;
+  std::vector<Token> expected;
+};
+
+TEST(TokeniserTest, ScannerTable) {
+  const ScanCase cases[] = {
+      // Words and keywords
+      {"empty input", "", {E}},
+      {"word then number", "org 1000", {W("org"), N("1000", 1000), E}},
+      {"letters and digits are one word", "org1000", {W("org1000"), E}},
+      {"underscore inside word", "abc_def9", {W("abc_def9"), E}},
+      {"case is kept", "ABC abc", {W("ABC"), W("abc"), E}},
+      {"word cannot begin with underscore", "_abc", {I(), W("abc"), E}},
+      // Numbers
+      {"digits end a number, letters follow", "12ab", {N("12", 12), W("ab"), E}},
+      {"minus begins a number after a word", "a-1", {W("a"), N("-1", -1), E}},
+      {"minus begins a second number", "5-3", {N("5", 5), N("-3", -3), E}},
+      {"minus alone is zero", "- x", {N("-", 0), W("x"), E}},
+      {"double minus", "--5", {N("-", 0), N("-5", -5), E}},
+      {"minus zero", "-0", {N("-0", 0), E}},
+      {"leading zeros", "007", {N("007", 7), E}},
+      {"negative", "-25", {N("-25", -25), E}},
+      {"largest int", "2147483647", {N("2147483647", 2147483647), E}},
+      {"smallest int", "-2147483648", {N("-2147483648", -2147483647 - 1), E}},
+      {"above int saturates", "2147483648", {N("2147483648", 2147483647), E}},
+      {"far above int saturates", "99999999999999999999999", {N("99999999999999999999999", 2147483647), E}},
+      {"below int saturates", "-2147483649", {N("-2147483649", -2147483647 - 1), E}},
+      // Quoted strings
+      {"quoted with space and point", "\"a b.bmp\"", {W("a b.bmp"), E}},
+      {"empty quoted", "\"\"", {W(""), E}},
+      {"quoted holds hash and newline", "\"x#y\nz\"", {W("x#y\nz"), E}},
+      {"unclosed quoted", "\"abc", {I("abc"), E}},
+      {"quoted holds high bytes", "\"\xC3\xA9\"", {W("\xC3\xA9"), E}},
+      // Comments and white space
+      {"comment after word", "tile#note\nx", {W("tile"), W("x"), E}},
+      {"comment to end of file", "a # no newline", {W("a"), E}},
+      {"comment only", "# just a comment\n", {E}},
+      {"CRLF lines", "a\r\nb\r\n", {W("a"), W("b"), E}},
+      {"tabs", "\ta\tb", {W("a"), W("b"), E}},
+      // Invalid characters
+      {"form feed", "\f", {I(), E}},
+      {"vertical tab", "\v", {I(), E}},
+      {"NUL", std::string("\0", 1), {I(), E}},
+      {"high byte", "\x80\xff", {I(), I(), E}},
+      {"punctuation", "a.b", {W("a"), I(), W("b"), E}},
+  };
+  for (const ScanCase& c : cases) {
+    EXPECT_EQ(Scan(c.input), c.expected) << c.name;
+  }
+}
+
+TEST(TokeniserTest, EndKindRepeats) {
+  const std::string input = "x";
+  CMemoryTokeniser tokeniser(input.data(), input.size());
+  tokeniser.Start();
+  EXPECT_EQ(tokeniser.NextToken(), kTokenWord);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(tokeniser.NextToken(), kTokenEnd);
+}
+
+TEST(TokeniserTest, PutBackReturnsSameTokenWithoutReading) {
+  const std::string input = "-42 next";
+  CMemoryTokeniser tokeniser(input.data(), input.size());
+  tokeniser.Start();
+  ASSERT_EQ(tokeniser.NextToken(), kTokenNumber);
+  EXPECT_FALSE(tokeniser.IsPutBack());
+  tokeniser.PutBack();
+  EXPECT_TRUE(tokeniser.IsPutBack());
+  EXPECT_EQ(tokeniser.NextToken(), kTokenNumber);
+  EXPECT_FALSE(tokeniser.IsPutBack());
+  EXPECT_STREQ(tokeniser.GetString(), "-42");
+  EXPECT_EQ(tokeniser.GetNumber(), -42);
+  EXPECT_EQ(tokeniser.NextToken(), kTokenWord);
+  EXPECT_STREQ(tokeniser.GetString(), "next");
+}
+
+TEST(TokeniserTest, LongTokensAreInvalidAndCutToTheTextSize) {
+  const std::string exact(255, 'a');
+  const std::string longWord(300, 'b');
+  const std::string longQuoted = "\"" + std::string(256, 'c') + "\"";
+  const std::string longNumber(260, '7');
+  EXPECT_EQ(Scan(exact), (std::vector<Token>{W(exact), E}));
+  EXPECT_EQ(Scan(longWord + " x"), (std::vector<Token>{I(std::string(255, 'b')), W("x"), E}));
+  EXPECT_EQ(Scan(longQuoted + " x"), (std::vector<Token>{I(std::string(255, 'c')), W("x"), E}));
+  EXPECT_EQ(Scan(longNumber), (std::vector<Token>{I(std::string(255, '7')), E}));
+}
+
+TEST(TokeniserTest, EqualsIgnoringCase) {
+  EXPECT_TRUE(EqualsIgnoringCase("CompressNone", "compressnone"));
+  EXPECT_TRUE(EqualsIgnoringCase("", ""));
+  EXPECT_FALSE(EqualsIgnoringCase("org", "orga"));
+  EXPECT_FALSE(EqualsIgnoringCase("orga", "org"));
+  EXPECT_FALSE(EqualsIgnoringCase("\xC3", "\xE3"));
+}
+
+TEST(FileTokeniserTest, StartFailsWithoutAFile) {
+  CFileTokeniser tokeniser;
+  EXPECT_FALSE(tokeniser.Start());
+  EXPECT_FALSE(tokeniser.Open("/nonexistent/kestrip/script"));
+  EXPECT_FALSE(tokeniser.Start());
+  EXPECT_EQ(tokeniser.ReadChar(), -1);
+}
+
+}  // namespace
