@@ -21,3 +21,23 @@ using Converter = bool (*)(const char* tag, CTokeniser& tokeniser, cBinWriter& w
 
 bool process_raw(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
                  int address);
+bool process_maskedsprite(const char* tag, CTokeniser& tokeniser, cBinWriter& writer,
+                          FILE* listing, int address);
+bool process_unmaskedsprite(const char* tag, CTokeniser& tokeniser, cBinWriter& writer,
+                            FILE* listing, int address);
+bool process_lineanim(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
+                      int address);
+bool process_gfxblock(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
+                      int address);
+bool process_greyscale(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
+                       int address);
+bool process_fullscreenmask(const char* tag, CTokeniser& tokeniser, cBinWriter& writer,
+                            FILE* listing, int address);
+bool process_colourblock(const char* tag, CTokeniser& tokeniser, cBinWriter& writer,
+                         FILE* listing, int address);
+bool process_tilepicture(const char* tag, CTokeniser& tokeniser, cBinWriter& writer,
+                         FILE* listing, int address);
+bool process_titlescreen(const char* tag, CTokeniser& tokeniser, cBinWriter& writer,
+                         FILE* listing, int address);
+bool process_colourtile(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
+                        int address);

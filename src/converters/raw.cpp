@@ -1,6 +1,7 @@
 // "raw": any file, copied into the item byte for byte.
 #include <cstdint>
 
+#include "converters/converter_support.h"
 #include "converters/converters.h"
 #include "tokeniser/tokeniser.h"
 #include "writers/bin_writer.h"
@@ -21,22 +22,17 @@ void AppendFile(FILE* file, cBinWriter& writer) {
 
 bool process_raw(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
                  int address) {
-  if (tokeniser.NextToken() != kTokenWord) {
-    printf("process_raw expected filename\n");
-    return false;
-  }
-  const char* fileName = tokeniser.GetString();
-  FILE* file = fopen(fileName, "rb");
+  std::string fileName;
+  if (!ReadFileName("process_raw", tokeniser, fileName)) return false;
+  FILE* file = fopen(fileName.c_str(), "rb");
   if (!file) {
-    printf("process_raw couldn't open '%s'\n", fileName);
+    printf("process_raw couldn't open '%s'\n", fileName.c_str());
     return false;
   }
   AppendFile(file, writer);
   fclose(file);
 
-  fprintf(listing, "; Data type: raw\n");
-  fprintf(listing, "; Input file: %s\n", fileName);
-  fprintf(listing, "%s_address equ %d\n", tag, address);
-  fprintf(listing, "%s_length equ %d\n", tag, writer.GetSize());
+  WriteListingHead(listing, "raw", fileName, tag, address);
+  WriteSymbol(listing, tag, "length", writer.GetSize());
   return true;
 }

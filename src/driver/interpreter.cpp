@@ -49,6 +49,16 @@ struct ConverterRow {
 
 const ConverterRow kConverterTable[] = {
     {"raw", process_raw},
+    {"maskedsprite", process_maskedsprite},
+    {"unmaskedsprite", process_unmaskedsprite},
+    {"lineanim", process_lineanim},
+    {"gfxblock", process_gfxblock},
+    {"greyscale", process_greyscale},
+    {"fullscreenmask", process_fullscreenmask},
+    {"colourblock", process_colourblock},
+    {"tilepicture", process_tilepicture},
+    {"titlescreen", process_titlescreen},
+    {"colourtile", process_colourtile},
 };
 
 std::unique_ptr<cBinWriter> WriterFor(const char* word) {

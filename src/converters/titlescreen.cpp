@@ -1,0 +1,7 @@
+// Placeholder until the converter is built.
+#include "converters/converters.h"
+
+bool process_titlescreen(const char*, CTokeniser&, cBinWriter&, FILE*, int) {
+  printf("Expecting data type\n");
+  return false;
+}
