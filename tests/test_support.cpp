@@ -12,6 +12,7 @@
 
 #include "driver/interpreter.h"
 #include "tokeniser/tokeniser.h"
+#include "writers/bin_writer.h"
 
 TempDir::TempDir() {
   char pattern[] = "/tmp/kestrip_test_XXXXXX";
@@ -140,6 +141,30 @@ InProcessRun RunScriptText(const std::string& script) {
   run.listing = ReadAll(listing);
   fclose(binary);
   fclose(listing);
+  return run;
+}
+
+ConverterRun RunConverter(Converter convert, const std::string& arguments, const char* tag,
+                          int address) {
+  ConverterRun run;
+  CMemoryTokeniser tokeniser(arguments.data(), arguments.size());
+  tokeniser.Start();
+  cBinWriter writer;
+  writer.Init();
+  FILE* listing = tmpfile();
+  FILE* binary = tmpfile();
+  FILE* writerLines = tmpfile();
+  testing::internal::CaptureStdout();
+  run.result = convert(tag, tokeniser, writer, listing, address);
+  if (writer.Prepare()) writer.Output(tag, binary, writerLines);
+  fflush(stdout);
+  run.output = testing::internal::GetCapturedStdout();
+  const std::string bytes = ReadAll(binary);
+  run.bytes.assign(bytes.begin(), bytes.end());
+  run.listing = ReadAll(listing);
+  fclose(listing);
+  fclose(binary);
+  fclose(writerLines);
   return run;
 }
 

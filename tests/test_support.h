@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "converters/converters.h"
+
 using Bytes = std::vector<uint8_t>;
 
 // A folder under /tmp, removed with everything in it when destroyed.
@@ -64,6 +66,19 @@ struct InProcessRun {
   std::string listing;
 };
 InProcessRun RunScriptText(const std::string& script);
+
+// Calls one converter directly, as the interpreter would: `arguments` is the
+// script text after the data type word (usually a quoted file name). The
+// bytes are what the converter appended; the listing holds only the
+// converter's own lines.
+struct ConverterRun {
+  bool result = false;
+  std::string output;
+  Bytes bytes;
+  std::string listing;
+};
+ConverterRun RunConverter(Converter convert, const std::string& arguments, const char* tag = "t",
+                          int address = 0);
 
 // ---------------------------------------------------------------------------
 // BMP writing: an 8-bit palettised image, from a pixel table, with switches
