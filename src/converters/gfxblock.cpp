@@ -1,7 +1,53 @@
-// Placeholder until the converter is built.
-#include "converters/converters.h"
+// "gfxblock": a display-wide image of one, two or three thirds of the screen
+// (64, 128 or 192 rows), one bit per pixel (1 for ink, darker than half
+// brightness), 32 bytes per row, rows in display order (see DisplayOffset):
+// a 64-row image fills 2048 bytes, 128 rows 4096 and 192 rows 6144.
+#include <string>
 
-bool process_gfxblock(const char*, CTokeniser&, cBinWriter&, FILE*, int) {
-  printf("Expecting data type\n");
-  return false;
+#include "bitmap/bitmap.h"
+#include "converters/converter_support.h"
+#include "converters/converters.h"
+#include "converters/pixel_helpers.h"
+#include "writers/bin_writer.h"
+
+namespace {
+
+constexpr const char* kName = "process_gfxblock";
+constexpr int kThirdHeight = 64;
+
+bool IsWholeThirds(int height) {
+  return height == kThirdHeight || height == 2 * kThirdHeight || height == 3 * kThirdHeight;
+}
+
+void AppendInDisplayOrder(const cBitmap& bitmap, cBinWriter& writer) {
+  const PaletteFlags ink = InkFlags(bitmap);
+  for (int n = 0; n < bitmap.GetHeight(); ++n) {
+    const int y = DisplayRow(n);
+    for (int x = 0; x < kDisplayWidth; x += 8) writer.AddByte(PackEightPixels(bitmap, x, y, ink));
+  }
+}
+
+}  // namespace
+
+bool process_gfxblock(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
+                      int address) {
+  cBitmap bitmap;
+  std::string fileName;
+  if (!LoadImageArgument(kName, tokeniser, bitmap, fileName)) return false;
+  if (bitmap.GetWidth() != kDisplayWidth) {
+    printf("%s image width must be 256\n", kName);
+    return false;
+  }
+  const int height = bitmap.GetHeight();
+  if (!IsWholeThirds(height)) {
+    printf("%s image height must be 64, 128 or 192\n", kName);
+    return false;
+  }
+  AppendInDisplayOrder(bitmap, writer);
+
+  WriteListingHead(listing, "gfx block", fileName, tag, address);
+  WriteSymbol(listing, tag, "width", kDisplayWidth);
+  WriteSymbol(listing, tag, "height", height);
+  WriteSymbol(listing, tag, "size", writer.GetSize());
+  return true;
 }

@@ -1,7 +1,50 @@
-// Placeholder until the converter is built.
-#include "converters/converters.h"
+// "greyscale": one byte per pixel, rows from the top, each row from the
+// left: pixel (x, y) of a W x H image at byte y * W + x. The byte is the
+// pixel's brightness scaled to 0 (black) .. 255 (white), truncated.
+#include <array>
+#include <cstdint>
+#include <string>
 
-bool process_greyscale(const char*, CTokeniser&, cBinWriter&, FILE*, int) {
-  printf("Expecting data type\n");
-  return false;
+#include "bitmap/bitmap.h"
+#include "converters/converter_support.h"
+#include "converters/converters.h"
+#include "writers/bin_writer.h"
+
+namespace {
+
+constexpr const char* kName = "process_greyscale";
+
+uint8_t GreyLevel(const cPixel& pixel) {
+  // Brightness is 0..1, so the product lies in 0..255 before truncation.
+  return static_cast<uint8_t>(static_cast<double>(pixel.GetBrightness()) * 255.0);
+}
+
+std::array<uint8_t, 256> GreyLevelPerPaletteEntry(const cBitmap& bitmap) {
+  std::array<uint8_t, 256> levels{};
+  for (int i = 0; i < 256; ++i)
+    levels[i] = GreyLevel(bitmap.GetPaletteEntry(static_cast<uint8_t>(i)));
+  return levels;
+}
+
+void AppendGreyLevels(const cBitmap& bitmap, cBinWriter& writer) {
+  const std::array<uint8_t, 256> levels = GreyLevelPerPaletteEntry(bitmap);
+  for (int y = 0; y < bitmap.GetHeight(); ++y) {
+    for (int x = 0; x < bitmap.GetWidth(); ++x) writer.AddByte(levels[bitmap.GetPixelIndex(x, y)]);
+  }
+}
+
+}  // namespace
+
+bool process_greyscale(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
+                       int address) {
+  cBitmap bitmap;
+  std::string fileName;
+  if (!LoadImageArgument(kName, tokeniser, bitmap, fileName)) return false;
+  AppendGreyLevels(bitmap, writer);
+
+  WriteListingHead(listing, "greyscale", fileName, tag, address);
+  WriteSymbol(listing, tag, "width", bitmap.GetWidth());
+  WriteSymbol(listing, tag, "height", bitmap.GetHeight());
+  WriteSymbol(listing, tag, "size", writer.GetSize());
+  return true;
 }

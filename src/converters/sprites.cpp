@@ -1,11 +1,88 @@
-// Placeholder until the converter is built.
-#include "converters/converters.h"
+// "maskedsprite" and "unmaskedsprite": one bit per pixel in plain image
+// order, rows from the top, eight pixels to a byte (the leftmost in bit 7).
+//
+// Unmasked sprite, one byte per group of eight pixels:
+//
+//   graphic  bit = 1 where the pixel is ink (darker than half brightness)
+//
+// Masked sprite, two bytes per group, mask first:
+//
+//   mask     bit = 1 where the pixel has the mask colour (red 255, green 0, blue 255)
+//   graphic  bit = 1 where the pixel is ink and not the mask colour
+//
+// A W x H sprite (W a multiple of 8) holds group j of row y at byte
+// y * W/8 + j, or at bytes 2 * (y * W/8 + j) and the one after it when masked.
+// The two kinds are one procedure; SpriteKind holds everything that differs.
+#include <string>
 
-bool process_maskedsprite(const char*, CTokeniser&, cBinWriter&, FILE*, int) {
-  printf("Expecting data type\n");
-  return false;
+#include "bitmap/bitmap.h"
+#include "converters/converter_support.h"
+#include "converters/converters.h"
+#include "converters/pixel_helpers.h"
+#include "writers/bin_writer.h"
+
+namespace {
+
+struct SpriteKind {
+  const char* converterName;
+  const char* dataType;  // the listing's data-type comment
+  bool masked;
+};
+
+constexpr SpriteKind kMaskedSprite{"process_maskedsprite", "masked sprite", true};
+constexpr SpriteKind kUnmaskedSprite{"process_unmaskedsprite", "unmasked sprite", false};
+
+// The graphic bit per palette entry. In a masked sprite the mask colour is
+// never ink; in an unmasked one it is judged by brightness like any other.
+PaletteFlags GraphicFlags(const cBitmap& bitmap, bool masked) {
+  return FlagsPerPaletteEntry(bitmap, [masked](const cPixel& pixel) {
+    return !(masked && pixel.IsMaskColour()) && IsInk(pixel);
+  });
 }
-bool process_unmaskedsprite(const char*, CTokeniser&, cBinWriter&, FILE*, int) {
-  printf("Expecting data type\n");
-  return false;
+
+PaletteFlags MaskFlags(const cBitmap& bitmap) {
+  return FlagsPerPaletteEntry(bitmap, [](const cPixel& pixel) { return pixel.IsMaskColour(); });
+}
+
+void AppendSprite(const cBitmap& bitmap, bool masked, cBinWriter& writer) {
+  const PaletteFlags graphic = GraphicFlags(bitmap, masked);
+  const PaletteFlags mask = MaskFlags(bitmap);
+  for (int y = 0; y < bitmap.GetHeight(); ++y) {
+    for (int x = 0; x < bitmap.GetWidth(); x += 8) {
+      if (masked) writer.AddByte(PackEightPixels(bitmap, x, y, mask));
+      writer.AddByte(PackEightPixels(bitmap, x, y, graphic));
+    }
+  }
+}
+
+bool ProcessSprite(const SpriteKind& kind, const char* tag, CTokeniser& tokeniser,
+                   cBinWriter& writer, FILE* listing, int address) {
+  cBitmap bitmap;
+  std::string fileName;
+  if (!LoadImageArgument(kind.converterName, tokeniser, bitmap, fileName)) return false;
+  const int width = bitmap.GetWidth();
+  if (width % 8 != 0) {
+    printf("%s image width must be a multiple of 8\n", kind.converterName);
+    return false;
+  }
+  AppendSprite(bitmap, kind.masked, writer);
+
+  WriteListingHead(listing, kind.dataType, fileName, tag, address);
+  WriteSymbol(listing, tag, "width", width);
+  WriteSymbol(listing, tag, "charwidth", width / 8);
+  WriteSymbol(listing, tag, "height", bitmap.GetHeight());
+  WriteSymbol(listing, tag, "size", writer.GetSize());
+  return true;
+}
+
+}  // namespace
+
+bool process_maskedsprite(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
+                          int address) {
+  return ProcessSprite(kMaskedSprite, tag, tokeniser, writer, listing, address);
+}
+
+bool process_unmaskedsprite(const char* tag, CTokeniser& tokeniser, cBinWriter& writer,
+                            FILE* listing, int address) {
+  return ProcessSprite(kUnmaskedSprite, tag, tokeniser, writer, listing, address);
 }

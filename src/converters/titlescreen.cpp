@@ -1,7 +1,140 @@
-// Placeholder until the converter is built.
-#include "converters/converters.h"
+// "titlescreen": a full 256 x 192 screen converted by its palette indices
+// into the display's own layout, 6912 bytes:
+//
+//   offset  size  contents
+//   0       6144  bitmap in display order (see DisplayOffset), a bit set
+//                 where the pixel has its cell's ink colour
+//   6144    768   attribute bytes, cell rows top to bottom, 32 cells each:
+//                 cell (cx, cy) at 6144 + 32 * cy + cx
+//
+// Each 8 x 8 cell's colours come from its pixels, scanned row by row from
+// the top-left: the first colour met is the ink, the next different one the
+// paper (black when there is none). A colour is the palette index's low
+// four bits (bits 0-2 colour, bit 3 bright); black is black however bright.
+// A black ink or paper takes the other colour's brightness. The flash bit
+// (bit 7) marks a cell that needs more than the display can show: a third
+// colour, or a dull ink with a bright paper (the attribute makes both
+// bright).
+#include <cstdint>
+#include <string>
 
-bool process_titlescreen(const char*, CTokeniser&, cBinWriter&, FILE*, int) {
-  printf("Expecting data type\n");
-  return false;
+#include "bitmap/bitmap.h"
+#include "converters/converter_support.h"
+#include "converters/converters.h"
+#include "converters/pixel_helpers.h"
+#include "writers/bin_writer.h"
+
+namespace {
+
+constexpr const char* kName = "process_titlescreen";
+constexpr int kScreenHeight = 192;
+constexpr int kCellSize = 8;
+constexpr int kCellColumns = kDisplayWidth / kCellSize;  // 32
+constexpr int kCellRows = kScreenHeight / kCellSize;     // 24
+constexpr int kUnset = -1;                               // no colour met yet
+constexpr uint8_t kFlash = 0x80;
+
+struct CellColours {
+  int ink = kUnset;
+  int paper = kUnset;
+  uint8_t flash = 0;
+};
+
+int ScreenColour(int paletteIndex) {
+  const int colour = paletteIndex & (kBrightBit | kColourBits);
+  return (colour & kColourBits) == 0 ? 0 : colour;
+}
+
+// Records the colour of one pixel of the cell, in scan order.
+void MeetColour(CellColours& cell, int colour) {
+  if (colour == cell.ink) return;
+  if (cell.ink == kUnset) {
+    cell.ink = colour;
+  } else if (cell.paper == kUnset) {
+    cell.paper = colour;
+  } else if (colour != cell.paper) {
+    cell.flash = kFlash;  // a third colour: the first two stay
+  }
+}
+
+CellColours AnalyseCell(const cBitmap& bitmap, int cellX, int cellY) {
+  CellColours cell;
+  for (int y = cellY * kCellSize; y < (cellY + 1) * kCellSize; ++y) {
+    for (int x = cellX * kCellSize; x < (cellX + 1) * kCellSize; ++x) {
+      MeetColour(cell, ScreenColour(bitmap.GetPixelIndex(x, y)));
+    }
+  }
+  if (cell.paper == kUnset) cell.paper = 0;
+  if ((cell.ink & kColourBits) == 0) {
+    cell.ink = cell.paper & kBrightBit;
+  } else if ((cell.paper & kColourBits) == 0) {
+    cell.paper = cell.ink & kBrightBit;
+  }
+  const bool bothColoured = ((cell.ink & kColourBits) + (cell.paper & kColourBits)) != 0;
+  if (bothColoured && !(cell.ink & kBrightBit) && (cell.paper & kBrightBit)) cell.flash = kFlash;
+  return cell;
+}
+
+using CellTable = CellColours[kCellRows][kCellColumns];
+
+void AnalyseCells(const cBitmap& bitmap, CellTable& cells) {
+  for (int cellY = 0; cellY < kCellRows; ++cellY) {
+    for (int cellX = 0; cellX < kCellColumns; ++cellX) {
+      cells[cellY][cellX] = AnalyseCell(bitmap, cellX, cellY);
+    }
+  }
+}
+
+// The byte of pixels x..x+7 of row y: a bit set for each pixel of the ink colour.
+uint8_t PackInkPixels(const cBitmap& bitmap, int x, int y, int ink) {
+  uint8_t byte = 0;
+  for (int i = 0; i < 8; ++i) {
+    byte = PushBit(byte, (bitmap.GetPixelIndex(x + i, y) & kColourBits) == (ink & kColourBits));
+  }
+  return byte;
+}
+
+void AppendBitmap(const cBitmap& bitmap, const CellTable& cells, cBinWriter& writer) {
+  for (int n = 0; n < kScreenHeight; ++n) {
+    const int y = DisplayRow(n);
+    for (int cellX = 0; cellX < kCellColumns; ++cellX) {
+      const int ink = cells[y / kCellSize][cellX].ink;
+      writer.AddByte(PackInkPixels(bitmap, cellX * kCellSize, y, ink));
+    }
+  }
+}
+
+void AppendAttributes(const CellTable& cells, cBinWriter& writer) {
+  for (const auto& row : cells) {
+    for (const CellColours& cell : row) {
+      writer.AddByte(static_cast<uint8_t>(AttributeByte(cell.ink, cell.paper) | cell.flash));
+    }
+  }
+}
+
+}  // namespace
+
+bool process_titlescreen(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
+                         int address) {
+  cBitmap bitmap;
+  std::string fileName;
+  if (!LoadImageArgument(kName, tokeniser, bitmap, fileName)) return false;
+  if (bitmap.GetWidth() != kDisplayWidth) {
+    printf("%s image width must be 256\n", kName);
+    return false;
+  }
+  if (bitmap.GetHeight() != kScreenHeight) {
+    printf("%s image height must be 192\n", kName);
+    return false;
+  }
+  CellTable cells;
+  AnalyseCells(bitmap, cells);
+  AppendBitmap(bitmap, cells, writer);
+  AppendAttributes(cells, writer);
+
+  WriteListingHead(listing, "gfx block", fileName, tag, address);
+  WriteSymbol(listing, tag, "width", kDisplayWidth);
+  WriteSymbol(listing, tag, "height", kScreenHeight);
+  WriteSymbol(listing, tag, "size", writer.GetSize());
+  return true;
 }
