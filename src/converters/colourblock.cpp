@@ -1,7 +1,58 @@
-// Placeholder until the converter is built.
-#include "converters/converters.h"
+// "colourblock": a small image used as a colour map becomes a block of
+// attribute bytes, one per character cell. Each pixel column stands for one
+// cell across and each pair of pixel rows for one cell down; the top pixel
+// of a pair names the cell's ink, the bottom pixel its paper (palette index
+// colours: bits 0-2 colour, bit 3 bright).
+//
+//   image (W x H, H even)            item (W x H/2 bytes, row after row)
+//   row 2r     x: ink index   --->   byte r * W + x = AttributeByte(ink, paper)
+//   row 2r + 1 x: paper index
+//
+// Listing: _width (bytes per row), _height (rows of bytes), _size.
+#include <string>
 
-bool process_colourblock(const char*, CTokeniser&, cBinWriter&, FILE*, int) {
-  printf("Expecting data type\n");
-  return false;
+#include "bitmap/bitmap.h"
+#include "converters/converter_support.h"
+#include "converters/converters.h"
+#include "converters/pixel_helpers.h"
+#include "writers/bin_writer.h"
+
+namespace {
+
+const char kConverterName[] = "process_colourblock";
+
+// Appends one attribute byte per column for each pair of rows. Stops at the
+// first byte the writer refuses; the writer reports the overflow when the
+// item is prepared.
+void AppendAttributeRows(const cBitmap& bitmap, cBinWriter& writer) {
+  const int width = bitmap.GetWidth();
+  const int rowPairs = bitmap.GetHeight() / 2;
+  for (int r = 0; r < rowPairs; ++r) {
+    for (int x = 0; x < width; ++x) {
+      const int ink = bitmap.GetPixelIndex(x, 2 * r);
+      const int paper = bitmap.GetPixelIndex(x, 2 * r + 1);
+      if (!writer.AddByte(AttributeByte(ink, paper))) return;
+    }
+  }
+}
+
+}  // namespace
+
+bool process_colourblock(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
+                         int address) {
+  cBitmap bitmap;
+  std::string fileName;
+  if (!LoadImageArgument(kConverterName, tokeniser, bitmap, fileName)) return false;
+  if (bitmap.GetHeight() % 2 != 0) {
+    printf("process_colourblock image height must be a multiple of 2\n");
+    return false;
+  }
+
+  AppendAttributeRows(bitmap, writer);
+
+  WriteListingHead(listing, "colour block", fileName, tag, address);
+  WriteSymbol(listing, tag, "width", bitmap.GetWidth());
+  WriteSymbol(listing, tag, "height", bitmap.GetHeight() / 2);
+  WriteSymbol(listing, tag, "size", writer.GetSize());
+  return true;
 }

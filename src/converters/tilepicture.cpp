@@ -1,7 +1,149 @@
-// Placeholder until the converter is built.
-#include "converters/converters.h"
+// "tilepicture": a picture cut into 8x8 character cells, stored as a map of
+// one byte per cell naming the cell's tile, followed by the set of different
+// tiles. A cell whose pattern was met before costs one byte instead of eight.
+//
+//   offset  length  content                      (N = CW * CH cells, U tiles)
+//   0       N       tile map: map[k] is the set entry of the cell numbered k
+//   N       8 * U   tile set: the different tiles in the order first met
+//
+// Cells are numbered column-major, down each column of cells in turn:
+//
+//   cell (cx, cy) is number cx * CH + cy      e.g. CW 2, CH 2:  0 2
+//                                                               1 3
+//
+// A tile is a cell's 8 pixel rows from the top, one byte per row, a bit set
+// where the palette index is not 0:
+//
+//   bit  7   6   5   4   3   2   1   0
+//   x   +0  +1  +2  +3  +4  +5  +6  +7
+//
+// A map byte names set entries 0 to 255, so a picture with more than 256
+// different tiles is refused.
+//
+// Listing: _width, _charwidth, _height, _charheight, _uniquetiles,
+// _tileset_offset (N), _size (N + 8U), and "; U unique tiles out of N".
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
 
-bool process_tilepicture(const char*, CTokeniser&, cBinWriter&, FILE*, int) {
-  printf("Expecting data type\n");
-  return false;
+#include "bitmap/bitmap.h"
+#include "converters/converter_support.h"
+#include "converters/converters.h"
+#include "converters/pixel_helpers.h"
+#include "writers/bin_writer.h"
+
+namespace {
+
+const char kConverterName[] = "process_tilepicture";
+constexpr int kCellSize = 8;
+// The most tiles a one-byte map entry can name.
+constexpr size_t kMaxTiles = 256;
+
+using Tile = std::array<uint8_t, kCellSize>;
+
+Tile CutTile(const cBitmap& bitmap, int cellX, int cellY) {
+  Tile tile{};
+  for (int row = 0; row < kCellSize; ++row) {
+    uint8_t pixels = 0;
+    for (int column = 0; column < kCellSize; ++column) {
+      const int index = bitmap.GetPixelIndex(kCellSize * cellX + column, kCellSize * cellY + row);
+      pixels = PushBit(pixels, index != 0);
+    }
+    tile[row] = pixels;
+  }
+  return tile;
+}
+
+// The tiles of all cells, in cell-number (column-major) order.
+std::vector<Tile> CutCells(const cBitmap& bitmap, int charWidth, int charHeight) {
+  std::vector<Tile> cells;
+  cells.reserve(static_cast<size_t>(charWidth) * static_cast<size_t>(charHeight));
+  for (int cellX = 0; cellX < charWidth; ++cellX) {
+    for (int cellY = 0; cellY < charHeight; ++cellY) cells.push_back(CutTile(bitmap, cellX, cellY));
+  }
+  return cells;
+}
+
+struct TilePicture {
+  std::vector<uint8_t> map;   // one entry per cell
+  std::vector<Tile> tileSet;  // the different tiles, first met first
+  bool tooManyTiles = false;  // a tile beyond kMaxTiles was met; map and set are partial
+};
+
+// Linear scan of the set so far, first match wins: the set's order is the
+// order in which tiles are first met, and at most N * U comparisons are made.
+// Stops at the first tile that the map could not name.
+TilePicture RemoveDuplicates(const std::vector<Tile>& cells) {
+  TilePicture picture;
+  picture.map.reserve(cells.size());
+  for (const Tile& cell : cells) {
+    size_t entry = 0;
+    while (entry < picture.tileSet.size() && picture.tileSet[entry] != cell) ++entry;
+    if (entry == picture.tileSet.size()) {
+      if (picture.tileSet.size() == kMaxTiles) {
+        picture.tooManyTiles = true;
+        return picture;
+      }
+      picture.tileSet.push_back(cell);
+    }
+    picture.map.push_back(static_cast<uint8_t>(entry));
+  }
+  return picture;
+}
+
+// The number of different tiles of a refused picture, for its message.
+// Sorting keeps this N log N where carrying on with the scan would take
+// N * U, hours for a picture of a million different cells.
+size_t CountDifferentTiles(std::vector<Tile> cells) {
+  std::sort(cells.begin(), cells.end());
+  return static_cast<size_t>(std::unique(cells.begin(), cells.end()) - cells.begin());
+}
+
+void AppendPicture(const TilePicture& picture, cBinWriter& writer) {
+  writer.AddBytes(picture.map.data(), static_cast<int>(picture.map.size()));
+  for (const Tile& tile : picture.tileSet) writer.AddBytes(tile.data(), kCellSize);
+}
+
+}  // namespace
+
+bool process_tilepicture(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
+                         int address) {
+  cBitmap bitmap;
+  std::string fileName;
+  if (!LoadImageArgument(kConverterName, tokeniser, bitmap, fileName)) return false;
+  const int width = bitmap.GetWidth();
+  const int height = bitmap.GetHeight();
+  if (width % kCellSize != 0 || height % kCellSize != 0) {
+    printf("process_tilepicture image width and height must be a multiple of 8\n");
+    return false;
+  }
+
+  // A loaded image has a positive size, and width * height fits its image
+  // size field, so N and N + 8U (U <= N) fit an int.
+  const int charWidth = width / kCellSize;
+  const int charHeight = height / kCellSize;
+  const std::vector<Tile> cells = CutCells(bitmap, charWidth, charHeight);
+  const TilePicture picture = RemoveDuplicates(cells);
+  if (picture.tooManyTiles) {
+    printf("process_tilepicture found %d unique tiles, more than the 256 a map byte can name\n",
+           static_cast<int>(CountDifferentTiles(cells)));
+    return false;
+  }
+
+  AppendPicture(picture, writer);
+  const int cellCount = static_cast<int>(picture.map.size());
+  const int uniqueTiles = static_cast<int>(picture.tileSet.size());
+
+  WriteListingHead(listing, "tilepicture", fileName, tag, address);
+  WriteSymbol(listing, tag, "width", width);
+  WriteSymbol(listing, tag, "charwidth", charWidth);
+  WriteSymbol(listing, tag, "height", height);
+  WriteSymbol(listing, tag, "charheight", charHeight);
+  WriteSymbol(listing, tag, "uniquetiles", uniqueTiles);
+  WriteSymbol(listing, tag, "tileset_offset", cellCount);
+  WriteSymbol(listing, tag, "size", cellCount + kCellSize * uniqueTiles);
+  fprintf(listing, "; %d unique tiles out of %d\n", uniqueTiles, cellCount);
+  return true;
 }
