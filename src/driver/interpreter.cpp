@@ -8,6 +8,8 @@
 #include "converters/converters.h"
 #include "tokeniser/tokeniser.h"
 #include "writers/bin_writer.h"
+#include "writers/compressed_byte.h"
+#include "writers/compressed_word.h"
 
 // Item header, written before an item's bytes when headers are on:
 //
@@ -39,6 +41,8 @@ struct WriterRow {
 
 const WriterRow kWriterTable[] = {
     {"compressnone", CreateWriter<cBinWriter>},
+    {"compressbyte", CreateWriter<cBinWriter_CompressedByte>},
+    {"compressword", CreateWriter<cBinWriter_CompressedWord>},
 };
 
 // Data type word -> converter, in the order the words are compared.

@@ -1,0 +1,57 @@
+// The run-length encoder shared by the two compressing writers: byte
+// compression runs it on units of 1 byte, word compression on units of 2
+// bytes (a 16-bit word, low byte first, as it lies in the item).
+//
+// Stream format, for a unit size of u bytes (u = 1 or 2):
+//
+//   stream  := record* terminator
+//
+//   terminator       +------+
+//                    | 0x00 |                        end of the item
+//                    +------+
+//
+//   literal record   +------+------------------+
+//                    |  n   | n units (n*u B)  |     n = 1..126 (0x01..0x7E):
+//                    +------+------------------+     the n units, unchanged
+//
+//   run record       +--------+---------------+
+//                    | 0x80+n | 1 unit (u B)  |     n = 3..126 (0x83..0xFE):
+//                    +--------+---------------+     the unit repeated n times
+//
+// The control bytes 0x7F, 0x80, 0x81, 0x82 and 0xFF never occur. Every unit
+// is copied as it lies in the item, so a word appears low byte first.
+//
+// Encoding is one greedy pass. At each unit the encoder looks ahead at most
+// 125 units for a run of the same unit:
+//   - a run of 3 or more (cut at 126) becomes a run record, after the pending
+//     literals (if any) have been flushed as a literal record;
+//   - otherwise, when 126 literals are pending they are flushed first and the
+//     same unit is examined again;
+//   - otherwise the unit joins the pending literals, which are flushed at the
+//     last unit of the item.
+// Two equal units therefore stay literals; an item that ends with a run
+// leaves no literal record behind it; the terminator always ends the stream.
+//
+// Example (u = 1): 41 x 10, 42 43 44  ->  8A 41 | 03 42 43 44 | 00
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+// The longest stream `unitCount` units of `unitSize` bytes can give: every
+// unit a literal, one control byte per 126 of them, and the terminator.
+// 1 for no unit at all, 3 for a single byte.
+int RunLengthStreamBound(int unitCount, int unitSize);
+
+// Encodes `unitCount` units of `unitSize` (1 or 2) bytes, read from `data`,
+// into `stream`, which must hold RunLengthStreamBound(unitCount, unitSize)
+// bytes; nothing is written past that. Returns the stream's length,
+// terminator included. Cannot fail.
+int EncodeRunLength(const uint8_t* data, int unitCount, int unitSize, uint8_t* stream);
+
+// The four listing lines of both compressing writers: compressed-size
+// symbol, bytes written, bytes saved and the stream's size as a percentage
+// of `size`. `method` is "byte" or "word". An empty item has
+// no finite percentage: its line reads "; data now at inf% original size".
+void WriteCompressionListing(FILE* listing, const char* tag, const char* method, int compressedSize,
+                             int size);
