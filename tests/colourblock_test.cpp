@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "image_converter_helpers.h"
+#include "image_test_helpers.h"
 #include "test_support.h"
 
 namespace {
@@ -42,7 +42,7 @@ TEST(ColourBlockTest, WorkedExample) {
                              "cols_width equ 3\n"
                              "cols_height equ 1\n"
                              "cols_size equ 3\n");
-  EXPECT_EQ(run.output, LoadLines(path, 3, 2));
+  EXPECT_EQ(run.output, LoadedLines(path, 3, 2));
 }
 
 TEST(ColourBlockTest, AttributeTable) {
@@ -150,7 +150,7 @@ TEST(ColourBlockTest, FailuresInOrder) {
            "process_colourblock couldn't open '" +
            missing + "'\n"},
       {"odd height", Quoted(odd),
-       LoadLines(odd, 32, 47) + "process_colourblock image height must be a multiple of 2\n"},
+       LoadedLines(odd, 32, 47) + "process_colourblock image height must be a multiple of 2\n"},
   };
   for (const Case& c : cases) {
     const ConverterRun run = RunConverter(process_colourblock, c.arguments);
@@ -169,7 +169,7 @@ TEST(ColourBlockTest, EndToEndWithHeaders) {
       RunScriptFile(dir, "headers on\norg 32768\ncols compressnone colourblock \"map.bmp\"\n");
 
   EXPECT_EQ(run.run.status, 0);
-  EXPECT_EQ(run.run.output, LoadLines("map.bmp", 3, 2) + "Done\n");
+  EXPECT_EQ(run.run.output, LoadedLines("map.bmp", 3, 2) + "Done\n");
   EXPECT_EQ(run.binary, (Bytes{0x00, 0x03, 0x00, 0x3A, 0x4A, 0x48}));
   EXPECT_EQ(run.listing, Banner("script.kst") +
                              "; Output headers set to on\n\n\n"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "image_converter_helpers.h"
+#include "image_test_helpers.h"
 #include "test_support.h"
 
 namespace {
@@ -128,7 +128,7 @@ TEST(ColourTileTest, ThirdColourReportsFirstPixelInScanOrder) {
     TempDir dir;
     const ConverterRun run = Convert(dir, image);
     EXPECT_FALSE(run.result) << c.name;
-    EXPECT_EQ(run.output, LoadLines(dir / "a.bmp", 16, 8) +
+    EXPECT_EQ(run.output, LoadedLines(dir / "a.bmp", 16, 8) +
                               "process_colourtile found more than two colours in a tile at " +
                               std::to_string(c.reportedX) + "," + std::to_string(c.reportedY) +
                               "\n")
@@ -159,8 +159,8 @@ TEST(ColourTileTest, FailuresInOrder) {
            "'\n Couldn't open/read BMP file\n"
            "process_colourtile couldn't open '" +
            missing + "'\n"},
-      {"width 12", Quoted(wide), LoadLines(wide, 12, 8) + sizeMessage},
-      {"height 12", Quoted(tall), LoadLines(tall, 8, 12) + sizeMessage},
+      {"width 12", Quoted(wide), LoadedLines(wide, 12, 8) + sizeMessage},
+      {"height 12", Quoted(tall), LoadedLines(tall, 8, 12) + sizeMessage},
   };
   for (const Case& c : cases) {
     const ConverterRun run = RunConverter(process_colourtile, c.arguments);
@@ -221,7 +221,7 @@ TEST(ColourTileTest, EndToEndWithHeaders) {
       RunScriptFile(dir, "org 40000\nheaders on\nhero compressnone colourtile \"cell.bmp\"\n");
 
   EXPECT_EQ(run.run.status, 0);
-  EXPECT_EQ(run.run.output, LoadLines("cell.bmp", 8, 8) + "Done\n");
+  EXPECT_EQ(run.run.output, LoadedLines("cell.bmp", 8, 8) + "Done\n");
   EXPECT_EQ(run.binary, Concat({{0x00, 0x09, 0x00, 0x30}, Repeat(0x00, 7), {0x4E}}));
   EXPECT_EQ(run.listing, Banner("script.kst") +
                              "; Base address set to: 40000\n\n\n"

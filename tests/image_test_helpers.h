@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,14 @@ inline ImageRun ConvertImage(Converter convert, const BmpImage& image,
   return run;
 }
 
+// A file name as a quoted script string.
+inline std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// The first two lines of a converter's listing block.
+inline std::string ListingHead(const std::string& dataType, const std::string& path) {
+  return "; Data type: " + dataType + "\n; Input file: " + path + "\n";
+}
+
 // What a successful Load prints.
 inline std::string LoadedLines(const std::string& path, int width, int height) {
   return "Loading bitmap image '" + path + "'\n Bitmap image is " + std::to_string(width) + "x" +
@@ -39,6 +48,19 @@ inline BmpImage FilledImage(int width, int height, uint8_t index,
   image.height = height;
   image.palette = palette;
   image.indices.assign(static_cast<size_t>(width) * height, index);
+  return image;
+}
+
+// A grey-palette image whose pixel (x, y) has the index `indexAt(x, y)`.
+inline BmpImage MakeImage(int width, int height,
+                          const std::function<uint8_t(int x, int y)>& indexAt) {
+  BmpImage image;
+  image.width = width;
+  image.height = height;
+  image.palette = GreyPalette();
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) image.indices.push_back(indexAt(x, y));
+  }
   return image;
 }
 

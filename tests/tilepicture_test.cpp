@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "image_converter_helpers.h"
+#include "image_test_helpers.h"
 #include "test_support.h"
 
 namespace {
@@ -94,7 +94,7 @@ TEST(TilePictureTest, WorkedExample) {
                              "pic_tileset_offset equ 4\n"
                              "pic_size equ 20\n"
                              "; 2 unique tiles out of 4\n");
-  EXPECT_EQ(run.output, LoadLines(dir / "a.bmp", 16, 16));
+  EXPECT_EQ(run.output, LoadedLines(dir / "a.bmp", 16, 16));
 }
 
 TEST(TilePictureTest, Cases) {
@@ -195,7 +195,7 @@ TEST(TilePictureTest, MapByteLimit) {
       EXPECT_EQ(run.bytes.size(), static_cast<size_t>(c.count + 8 * c.unique)) << where;
       EXPECT_EQ(run.listing, Listing("t", dir / "a.bmp", 0, 8 * c.count, 8, c.unique)) << where;
     } else {
-      EXPECT_EQ(run.output, LoadLines(dir / "a.bmp", 8 * c.count, 8) +
+      EXPECT_EQ(run.output, LoadedLines(dir / "a.bmp", 8 * c.count, 8) +
                                 "process_tilepicture found " + std::to_string(c.unique) +
                                 " unique tiles, more than the 256 a map byte can name\n");
       EXPECT_TRUE(run.bytes.empty()) << where;
@@ -226,8 +226,8 @@ TEST(TilePictureTest, FailuresInOrder) {
            "'\n Couldn't open/read BMP file\n"
            "process_tilepicture couldn't open '" +
            missing + "'\n"},
-      {"12x16", Quoted(wide), LoadLines(wide, 12, 16) + sizeMessage},
-      {"16x12", Quoted(tall), LoadLines(tall, 16, 12) + sizeMessage},
+      {"12x16", Quoted(wide), LoadedLines(wide, 12, 16) + sizeMessage},
+      {"16x12", Quoted(tall), LoadedLines(tall, 16, 12) + sizeMessage},
   };
   for (const Case& c : cases) {
     const ConverterRun run = RunConverter(process_tilepicture, c.arguments);
@@ -246,7 +246,7 @@ TEST(TilePictureTest, EndToEndWithHeaders) {
       RunScriptFile(dir, "headers on\nlevel compressnone tilepicture \"pic.bmp\"\n");
 
   EXPECT_EQ(run.run.status, 0);
-  EXPECT_EQ(run.run.output, LoadLines("pic.bmp", 16, 16) + "Done\n");
+  EXPECT_EQ(run.run.output, LoadedLines("pic.bmp", 16, 16) + "Done\n");
   EXPECT_EQ(run.binary,
             Concat({{0x00, 20, 0x00}, {0x00, 0x01, 0x01, 0x00}, Repeat(0x00, 8), kShapeABytes}));
   EXPECT_EQ(run.listing, Banner("script.kst") + "; Output headers set to on\n\n\n" +
