@@ -1,9 +1,15 @@
-# Thin wrapper over CMake: `make demo` runs the bundled example, `make test` runs every test.
+# Thin wrapper over CMake: `make demo` runs the bundled example, `make test` runs every test,
+# `make fuzz` runs the fuzzers (FUZZ_SECONDS each), `make bench` times the tool against its I/O floor.
 JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
 TEST_DIR := build/test
+FUZZ_DIR := build/fuzz
+FUZZ_SECONDS ?= 60
+BENCH_DIR := build/bench
+BENCH_ITEMS ?= 1000
+BENCH_RUNS ?= 7
 
-.PHONY: all release demo test clean
+.PHONY: all release demo test fuzz bench examples clean
 
 all: release
 
@@ -19,6 +25,23 @@ test:
 	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DKESTRIP_SANITIZE=ON
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# libFuzzer needs clang; the fuzz build is a configuration of its own.
+fuzz:
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRIP_TESTS=OFF -DKESTRIP_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target kestrip_fuzzers
+	fuzz/run_fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+# A generated corpus of BENCH_ITEMS items, timed BENCH_RUNS times against the I/O floor.
+bench: release
+	rm -rf $(BENCH_DIR)
+	$(RELEASE_DIR)/tools/kestrip-imagegen corpus $(BENCH_DIR) $(BENCH_ITEMS)
+	$(RELEASE_DIR)/bench/kestrip-bench $(RELEASE_DIR)/kestrip $(RELEASE_DIR)/bench/kestrip-io-floor \
+	  $(BENCH_DIR) $(BENCH_ITEMS) $(BENCH_RUNS)
+
+# Paints the example's images again (they are committed in examples/).
+examples: release
+	$(RELEASE_DIR)/tools/kestrip-imagegen examples examples
 
 clean:
 	rm -rf build

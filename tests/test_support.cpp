@@ -169,13 +169,7 @@ ConverterRun RunConverter(Converter convert, const std::string& arguments, const
 }
 
 // ---------------------------------------------------------------------------
-// BMP writing.
-//
-//   0   file header (14 bytes): "BM", file size, reserved, pixel data offset
-//   14  information header (40, 108 or 124 bytes)
-//   ..  palette: 4 bytes per entry (blue, green, red, 0)
-//   ..  pixel rows, bottom row first (top first when the height is
-//       negative), each padded to a multiple of 4 bytes
+// Images for the BMP writer (tools/bmp/bmp_file.h).
 
 BmpImage ImageFromRows(const std::vector<std::string>& rows,
                        const std::vector<std::pair<char, uint8_t>>& legend,
@@ -203,65 +197,4 @@ std::vector<Rgb> GreyPalette() {
     palette.push_back({v, v, v});
   }
   return palette;
-}
-
-namespace {
-
-void Put16(Bytes& bytes, size_t offset, uint16_t value) {
-  if (offset + 2 > bytes.size()) return;
-  bytes[offset] = static_cast<uint8_t>(value);
-  bytes[offset + 1] = static_cast<uint8_t>(value >> 8);
-}
-
-void Put32(Bytes& bytes, size_t offset, uint32_t value) {
-  if (offset + 4 > bytes.size()) return;
-  for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-}  // namespace
-
-Bytes EncodeBmp(const BmpImage& image, const BmpOptions& options) {
-  const size_t stride = (static_cast<size_t>(image.width) + 3) / 4 * 4;
-  const size_t imageSize = stride * static_cast<size_t>(image.height);
-  const size_t paletteOffset = 14 + options.infoHeaderSize;
-  const size_t pixelOffset = paletteOffset + 4 * static_cast<size_t>(options.paletteEntries);
-  Bytes bytes(pixelOffset + imageSize + options.trailingBytes, 0);
-
-  bytes[0] = 'B';
-  bytes[1] = 'M';
-  Put32(bytes, kBmpFileSize, static_cast<uint32_t>(bytes.size()));
-  Put32(bytes, kBmpPixelOffset, static_cast<uint32_t>(pixelOffset));
-  Put32(bytes, kBmpInfoSize, options.infoHeaderSize);
-  Put32(bytes, kBmpWidth, static_cast<uint32_t>(image.width));
-  Put32(bytes, kBmpHeight, static_cast<uint32_t>(options.topDown ? -image.height : image.height));
-  Put16(bytes, kBmpPlanes, 1);
-  Put16(bytes, kBmpBitsPerPixel, 8);
-  Put32(bytes, kBmpCompression, 0);
-  Put32(bytes, kBmpImageSize, static_cast<uint32_t>(imageSize));
-  Put32(bytes, kBmpColoursUsed, options.paletteEntries == 256 ? 0 : options.paletteEntries);
-
-  for (int i = 0; i < options.paletteEntries; ++i) {
-    const Rgb colour = i < static_cast<int>(image.palette.size()) ? image.palette[i] : Rgb{0, 0, 0};
-    const size_t at = paletteOffset + 4 * static_cast<size_t>(i);
-    bytes[at] = colour.blue;
-    bytes[at + 1] = colour.green;
-    bytes[at + 2] = colour.red;
-  }
-  for (int y = 0; y < image.height; ++y) {
-    const int fileRow = options.topDown ? y : image.height - 1 - y;
-    for (int x = 0; x < image.width; ++x) {
-      bytes[pixelOffset + stride * fileRow + x] = image.indices[static_cast<size_t>(y) * image.width + x];
-    }
-  }
-  for (size_t i = 0; i < options.trailingBytes; ++i) {
-    bytes[pixelOffset + imageSize + i] = static_cast<uint8_t>(0xA5 ^ i);
-  }
-  for (const auto& field : options.fields32) Put32(bytes, field.first, field.second);
-  for (const auto& field : options.fields16) Put16(bytes, field.first, field.second);
-  if (options.truncateAt < bytes.size()) bytes.resize(options.truncateAt);
-  return bytes;
-}
-
-void WriteBmp(const std::string& path, const BmpImage& image, const BmpOptions& options) {
-  WriteFile(path, EncodeBmp(image, options));
 }

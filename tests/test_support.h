@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bmp_file.h"
 #include "converters/converters.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -81,19 +82,9 @@ ConverterRun RunConverter(Converter convert, const std::string& arguments, const
                           int address = 0);
 
 // ---------------------------------------------------------------------------
-// BMP writing: an 8-bit palettised image, from a pixel table, with switches
-// to corrupt or vary the file.
-
-struct Rgb {
-  uint8_t red, green, blue;
-};
-
-struct BmpImage {
-  int width = 0;
-  int height = 0;
-  std::vector<Rgb> palette;      // up to 256 entries; missing ones are black
-  std::vector<uint8_t> indices;  // width * height, top row first
-};
+// BMP writing: an 8-bit palettised image from a pixel table. The encoder
+// itself (BmpImage, BmpOptions, EncodeBmp, WriteBmp) lives in
+// tools/bmp/bmp_file.h, shared with the image generator and the fuzzers.
 
 // Builds an image from rows of characters, each character mapped to a
 // palette index by `legend` (character -> index).
@@ -104,32 +95,3 @@ BmpImage ImageFromRows(const std::vector<std::string>& rows,
 // The palette used by most tests: index i is grey (i, i, i) except where
 // `overrides` says otherwise.
 std::vector<Rgb> GreyPalette();
-
-struct BmpOptions {
-  uint32_t infoHeaderSize = 40;  // 40, 108 or 124: the extra bytes are written as zeros
-  bool topDown = false;          // negative height, top row first
-  size_t trailingBytes = 0;      // bytes after the pixel data
-  int paletteEntries = 256;      // entries written; fewer shortens the palette
-  // Field overrides, applied after the file is built (offset -> value).
-  std::vector<std::pair<size_t, uint32_t>> fields32;
-  std::vector<std::pair<size_t, uint16_t>> fields16;
-  size_t truncateAt = SIZE_MAX;  // cut the file to this many bytes
-};
-
-// BMP field offsets, for BmpOptions overrides.
-enum BmpField : size_t {
-  kBmpSignature = 0,
-  kBmpFileSize = 2,
-  kBmpPixelOffset = 10,
-  kBmpInfoSize = 14,
-  kBmpWidth = 18,
-  kBmpHeight = 22,
-  kBmpPlanes = 26,
-  kBmpBitsPerPixel = 28,
-  kBmpCompression = 30,
-  kBmpImageSize = 34,
-  kBmpColoursUsed = 46,
-};
-
-Bytes EncodeBmp(const BmpImage& image, const BmpOptions& options = {});
-void WriteBmp(const std::string& path, const BmpImage& image, const BmpOptions& options = {});

@@ -34,6 +34,7 @@ constexpr int kFileHeaderSize = 14;
 constexpr int kInfoHeaderSize = 40;
 constexpr int kPaletteEntries = 256;
 constexpr int kPaletteSize = 4 * kPaletteEntries;
+constexpr size_t kReadBufferSize = 64 * 1024;
 
 uint16_t Read16(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] | bytes[1] << 8); }
 
@@ -50,6 +51,18 @@ struct FileCloser {
 using File = std::unique_ptr<FILE, FileCloser>;
 
 bool ReadExactly(FILE* file, void* buffer, size_t size) { return fread(buffer, size, 1, file) == 1; }
+
+// Reads and drops `count` bytes; false when the file ends first.
+bool SkipBytes(FILE* file, int64_t count) {
+  uint8_t scratch[256];
+  while (count > 0) {
+    const size_t chunk =
+        count < static_cast<int64_t>(sizeof scratch) ? static_cast<size_t>(count) : sizeof scratch;
+    if (fread(scratch, 1, chunk, file) != chunk) return false;
+    count -= static_cast<int64_t>(chunk);
+  }
+  return true;
+}
 
 int64_t FileLength(FILE* file) {
   const off_t here = ftello(file);
@@ -89,11 +102,15 @@ void cBitmap::Free() {
 
 bool cBitmap::Load(const char* fileName) {
   printf("Loading bitmap image '%s'\n", fileName);
+  // Declared before the file so that it outlives the stream using it.
+  std::unique_ptr<char[]> readBuffer(new (std::nothrow) char[kReadBufferSize]);
   File file(fopen(fileName, "rb"));
   if (!file) {
     printf(" Couldn't open/read BMP file\n");
     return false;
   }
+  // A whole 256 x 192 image in one read rather than a dozen.
+  if (readBuffer) setvbuf(file.get(), readBuffer.get(), _IOFBF, kReadBufferSize);
 
   uint8_t fileHeader[kFileHeaderSize];
   if (!ReadExactly(file.get(), fileHeader, sizeof fileHeader) || fileHeader[0] != 'B' ||
@@ -160,13 +177,16 @@ bool cBitmap::Load(const char* fileName) {
     printf(" Couldn't malloc space for image\n");
     return false;
   }
+  // One seek to the first row, then the rows in file order, each followed by
+  // its pad bytes: reading on through the pad keeps to the stream's buffer
+  // where a seek per row would cost a system call per row.
   const int64_t start = PixelDataStart(fileHeader, infoHeader, imageSize, fileLength);
-  const int64_t stride = width + pad;
+  const bool atFirstRow = fseeko(file.get(), static_cast<off_t>(start), SEEK_SET) == 0;
   for (int32_t fileRow = 0; fileRow < height; ++fileRow) {
     const int32_t y = topDown ? fileRow : height - 1 - fileRow;
-    if (fseeko(file.get(), static_cast<off_t>(start + stride * fileRow), SEEK_SET) != 0 ||
-        !ReadExactly(file.get(), pixels.get() + static_cast<int64_t>(y) * width,
-                     static_cast<size_t>(width))) {
+    const bool padSkipped = fileRow == 0 ? atFirstRow : SkipBytes(file.get(), pad);
+    if (!padSkipped || !ReadExactly(file.get(), pixels.get() + static_cast<int64_t>(y) * width,
+                                    static_cast<size_t>(width))) {
       printf("Error reading image data from file\n");
       return false;
     }
@@ -181,35 +201,18 @@ bool cBitmap::Load(const char* fileName) {
   return true;
 }
 
-cPixel cBitmap::GetPaletteEntry(uint8_t index) const {
-  cPixel pixel;
-  pixel.index = index;
-  pixel.blue = palette_[index][0];
-  pixel.green = palette_[index][1];
-  pixel.red = palette_[index][2];
-  return pixel;
-}
-
-cPixel cBitmap::GetPixel(int x, int y) const {
-  if (!loaded_) {
+cPixel cBitmap::RefusePixel() const {
+  if (!loaded_)
     printf(" Trying to grab a pixel from an unloaded image!\n");
-    return cPixel();
-  }
-  if (x < 0 || x >= width_ || y < 0 || y >= height_) {
+  else
     printf(" Trying to grab pixel from outside image!\n");
-    return cPixel();
-  }
-  return GetPaletteEntry(pixels_[static_cast<int64_t>(y) * width_ + x]);
+  return cPixel();
 }
 
-int cBitmap::GetPixelIndex(int x, int y) const {
-  if (!loaded_) {
+int cBitmap::RefusePixelIndex() const {
+  if (!loaded_)
     printf(" Trying to grab a pixel index from an unloaded image!\n");
-    return 0;
-  }
-  if (x < 0 || x >= width_ || y < 0 || y >= height_) {
+  else
     printf(" Trying to grab pixel index from outside image!\n");
-    return 0;
-  }
-  return pixels_[static_cast<int64_t>(y) * width_ + x];
+  return 0;
 }

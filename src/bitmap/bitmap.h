@@ -38,14 +38,42 @@ class cBitmap {
 
   // The pixel at (x, y), row 0 at the top. Outside the image or on an
   // unloaded image: prints a message and returns the all-zero cPixel.
-  cPixel GetPixel(int x, int y) const;
+  cPixel GetPixel(int x, int y) const {
+    if (HoldsPixel(x, y)) return GetPaletteEntry(pixels_[static_cast<int64_t>(y) * width_ + x]);
+    return RefusePixel();
+  }
   // The palette index at (x, y), with the same checks; 0 after a message.
-  int GetPixelIndex(int x, int y) const;
+  // Inline, as the converters read every pixel through it.
+  int GetPixelIndex(int x, int y) const {
+    if (HoldsPixel(x, y)) return pixels_[static_cast<int64_t>(y) * width_ + x];
+    return RefusePixelIndex();
+  }
+  // The palette indices of row y, GetWidth() of them from the left, for
+  // converters that read many pixels of a row; null (and no message) outside
+  // the image or when nothing is loaded.
+  const uint8_t* GetRow(int y) const {
+    return loaded_ && y >= 0 && y < height_ ? pixels_.get() + static_cast<int64_t>(y) * width_
+                                            : nullptr;
+  }
   // The colour of palette entry `index` (0..255), so that callers can work
   // a pixel's properties out once per entry instead of once per pixel.
-  cPixel GetPaletteEntry(uint8_t index) const;
+  cPixel GetPaletteEntry(uint8_t index) const {
+    cPixel pixel;
+    pixel.index = index;
+    pixel.blue = palette_[index][0];
+    pixel.green = palette_[index][1];
+    pixel.red = palette_[index][2];
+    return pixel;
+  }
 
  private:
+  bool HoldsPixel(int x, int y) const {
+    return loaded_ && x >= 0 && x < width_ && y >= 0 && y < height_;
+  }
+  // The messages of a pixel read that HoldsPixel refuses, and its zero result.
+  cPixel RefusePixel() const;
+  int RefusePixelIndex() const;
+
   bool loaded_ = false;
   uint8_t palette_[256][3] = {};  // blue, green, red
   int width_ = 0;

@@ -10,6 +10,7 @@
 //
 // Listing: _width (bytes per row), _height (rows of bytes), _size.
 #include <string>
+#include <vector>
 
 #include "bitmap/bitmap.h"
 #include "converters/converter_support.h"
@@ -25,14 +26,15 @@ const char kConverterName[] = "process_colourblock";
 // first byte the writer refuses; the writer reports the overflow when the
 // item is prepared.
 void AppendAttributeRows(const cBitmap& bitmap, cBinWriter& writer) {
-  const int width = bitmap.GetWidth();
   const int rowPairs = bitmap.GetHeight() / 2;
+  std::vector<uint8_t> attributes(static_cast<size_t>(bitmap.GetWidth()));
   for (int r = 0; r < rowPairs; ++r) {
-    for (int x = 0; x < width; ++x) {
-      const int ink = bitmap.GetPixelIndex(x, 2 * r);
-      const int paper = bitmap.GetPixelIndex(x, 2 * r + 1);
-      if (!writer.AddByte(AttributeByte(ink, paper))) return;
-    }
+    const uint8_t* inkRow = bitmap.GetRow(2 * r);
+    const uint8_t* paperRow = bitmap.GetRow(2 * r + 1);
+    if (!inkRow || !paperRow) return;  // not for a loaded image: every row is there
+    for (size_t x = 0; x < attributes.size(); ++x)
+      attributes[x] = AttributeByte(inkRow[x], paperRow[x]);
+    if (!writer.AddBytes(attributes.data(), static_cast<int>(attributes.size()))) return;
   }
 }
 

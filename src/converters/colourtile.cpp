@@ -64,15 +64,20 @@ bool AppendCell(const cBitmap& bitmap, int cellX, int cellY, cBinWriter& writer,
   for (int row = 0; row < kCellSize; ++row) {
     const int y = kCellSize * cellY + row;
     uint8_t pixels = 0;
-    for (int column = 0; column < kCellSize; ++column) {
+    const EightIndices pixelRow = ReadEightIndices(bitmap, kCellSize * cellX, y);
+    // A solid row is judged by its first pixel: taking the same index again
+    // changes nothing, and all eight bits are alike.
+    const bool solid = IsSolid(pixelRow);
+    for (int column = 0; column < (solid ? 1 : kCellSize); ++column) {
       const int x = kCellSize * cellX + column;
-      const int index = bitmap.GetPixelIndex(x, y);
+      const int index = pixelRow.index[column];
       if (!colours.Take(index)) {
         printf("process_colourtile found more than two colours in a tile at %d,%d\n", x, y);
         return false;
       }
       pixels = PushBit(pixels, colours.IsInk(index));
     }
+    if (solid) pixels = pixels ? 0xFF : 0x00;
     writer.AddBytes(&pixels, 1);
   }
   attribute = colours.Attribute();

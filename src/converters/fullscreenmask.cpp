@@ -109,10 +109,15 @@ std::unique_ptr<uint8_t[]> grab_fullscreenmask(const cBitmap& bitmap) {
   for (int displayRow = 0; displayRow < height; ++displayRow) {
     const int y = DisplayRow(displayRow);
     for (int x = 0; x < kDisplayWidth; x += 8) {
+      const EightIndices pixels = ReadEightIndices(bitmap, x, y);
+      if (IsSolid(pixels)) {
+        *next++ = masked[pixels.index[0]] ? 0xFF : 0x00;
+        *next++ = drawn[pixels.index[0]] ? 0xFF : 0x00;
+        continue;
+      }
       uint8_t mask = 0;
       uint8_t graphic = 0;
-      for (int i = 0; i < 8; ++i) {
-        const int index = bitmap.GetPixelIndex(x + i, y);
+      for (uint8_t index : pixels.index) {
         mask = PushBit(mask, masked[index]);
         graphic = PushBit(graphic, drawn[index]);
       }

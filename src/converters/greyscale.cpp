@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "bitmap/bitmap.h"
 #include "converters/converter_support.h"
@@ -28,8 +29,14 @@ std::array<uint8_t, 256> GreyLevelPerPaletteEntry(const cBitmap& bitmap) {
 
 void AppendGreyLevels(const cBitmap& bitmap, cBinWriter& writer) {
   const std::array<uint8_t, 256> levels = GreyLevelPerPaletteEntry(bitmap);
+  // A loaded image has every row; a row at a time keeps the per-pixel work
+  // to a table look-up.
+  std::vector<uint8_t> row(static_cast<size_t>(bitmap.GetWidth()));
   for (int y = 0; y < bitmap.GetHeight(); ++y) {
-    for (int x = 0; x < bitmap.GetWidth(); ++x) writer.AddByte(levels[bitmap.GetPixelIndex(x, y)]);
+    const uint8_t* indices = bitmap.GetRow(y);
+    if (!indices) return;
+    for (size_t x = 0; x < row.size(); ++x) row[x] = levels[indices[x]];
+    writer.AddBytes(row.data(), static_cast<int>(row.size()));
   }
 }
 

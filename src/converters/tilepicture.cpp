@@ -46,10 +46,13 @@ using Tile = std::array<uint8_t, kCellSize>;
 Tile CutTile(const cBitmap& bitmap, int cellX, int cellY) {
   Tile tile{};
   for (int row = 0; row < kCellSize; ++row) {
+    const EightIndices indices =
+        ReadEightIndices(bitmap, kCellSize * cellX, kCellSize * cellY + row);
     uint8_t pixels = 0;
-    for (int column = 0; column < kCellSize; ++column) {
-      const int index = bitmap.GetPixelIndex(kCellSize * cellX + column, kCellSize * cellY + row);
-      pixels = PushBit(pixels, index != 0);
+    if (IsSolid(indices)) {
+      pixels = indices.index[0] != 0 ? 0xFF : 0x00;
+    } else {
+      for (uint8_t index : indices.index) pixels = PushBit(pixels, index != 0);
     }
     tile[row] = pixels;
   }

@@ -16,6 +16,7 @@
 // colour, or a dull ink with a bright paper (the attribute makes both
 // bright).
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "bitmap/bitmap.h"
@@ -57,11 +58,27 @@ void MeetColour(CellColours& cell, int colour) {
   }
 }
 
+// Once both colours are known, a pixel can only flag a third colour, so the
+// order of the rest no longer matters: a row is then checked as the set of
+// its colours, without a branch per pixel.
+void MeetRowOfKnownCell(CellColours& cell, const EightIndices& pixels) {
+  unsigned coloursMet = 0;  // bit c for colour c (0..15)
+  for (uint8_t index : pixels.index) coloursMet |= 1u << ScreenColour(index);
+  if (coloursMet & ~((1u << cell.ink) | (1u << cell.paper))) cell.flash = kFlash;
+}
+
+// A solid stretch of eight pixels (IsSolid) is one colour, and meeting a
+// colour again right after it was met changes nothing: one look will do.
 CellColours AnalyseCell(const cBitmap& bitmap, int cellX, int cellY) {
   CellColours cell;
   for (int y = cellY * kCellSize; y < (cellY + 1) * kCellSize; ++y) {
-    for (int x = cellX * kCellSize; x < (cellX + 1) * kCellSize; ++x) {
-      MeetColour(cell, ScreenColour(bitmap.GetPixelIndex(x, y)));
+    const EightIndices pixels = ReadEightIndices(bitmap, cellX * kCellSize, y);
+    if (IsSolid(pixels)) {
+      MeetColour(cell, ScreenColour(pixels.index[0]));
+    } else if (cell.paper != kUnset) {
+      MeetRowOfKnownCell(cell, pixels);
+    } else {
+      for (uint8_t index : pixels.index) MeetColour(cell, ScreenColour(index));
     }
   }
   if (cell.paper == kUnset) cell.paper = 0;
@@ -87,10 +104,11 @@ void AnalyseCells(const cBitmap& bitmap, CellTable& cells) {
 
 // The byte of pixels x..x+7 of row y: a bit set for each pixel of the ink colour.
 uint8_t PackInkPixels(const cBitmap& bitmap, int x, int y, int ink) {
+  const EightIndices pixels = ReadEightIndices(bitmap, x, y);
+  if (IsSolid(pixels)) return (pixels.index[0] & kColourBits) == (ink & kColourBits) ? 0xFF : 0x00;
   uint8_t byte = 0;
-  for (int i = 0; i < 8; ++i) {
-    byte = PushBit(byte, (bitmap.GetPixelIndex(x + i, y) & kColourBits) == (ink & kColourBits));
-  }
+  for (uint8_t index : pixels.index)
+    byte = PushBit(byte, (index & kColourBits) == (ink & kColourBits));
   return byte;
 }
 

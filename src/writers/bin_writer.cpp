@@ -1,5 +1,6 @@
 #include "writers/bin_writer.h"
 
+#include <cstring>
 #include <new>
 
 void cBinWriter::Init() {
@@ -12,18 +13,17 @@ void cBinWriter::Init() {
   prepared_ = false;
 }
 
-bool cBinWriter::AddByte(uint8_t value) {
-  if (size_ >= capacity_) {
+bool cBinWriter::AddBytes(const uint8_t* bytes, int count) {
+  if (count <= 0) return true;
+  const int room = capacity_ - size_;
+  const int stored = count < room ? count : room;
+  if (stored > 0) {
+    memcpy(buffer_.get() + size_, bytes, static_cast<size_t>(stored));
+    size_ += stored;
+  }
+  if (stored < count) {
     overflowed_ = true;
     return false;
-  }
-  buffer_[size_++] = value;
-  return true;
-}
-
-bool cBinWriter::AddBytes(const uint8_t* bytes, int count) {
-  for (int i = 0; i < count; ++i) {
-    if (!AddByte(bytes[i])) return false;
   }
   return true;
 }

@@ -32,9 +32,17 @@ class cBinWriter {
   virtual int GetType();
 
   // Appends one byte. On a full buffer stores nothing, marks the writer as
-  // overflowed and returns false.
-  bool AddByte(uint8_t value);
-  // Appends `count` bytes, stopping at the first refused one.
+  // overflowed and returns false. Inline: converters append byte by byte.
+  bool AddByte(uint8_t value) {
+    if (size_ >= capacity_) {
+      overflowed_ = true;
+      return false;
+    }
+    buffer_[size_++] = value;
+    return true;
+  }
+  // Appends `count` bytes, stopping at the first refused one: as many as
+  // there is room for are stored, and false is returned if that is not all.
   bool AddBytes(const uint8_t* bytes, int count);
   // Bytes appended so far, before any compression.
   int GetSize() const { return size_; }

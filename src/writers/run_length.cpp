@@ -39,7 +39,7 @@ class Encoder {
         p = unitCount;
         literalStart = unitCount;
       } else {  // step 5
-        ++p;
+        p = SkipLiterals(p + 1, literalStart, unitCount);
       }
     }
     *out_++ = kTerminator;  // step 7
@@ -47,6 +47,17 @@ class Encoder {
   }
 
  private:
+  // Step 5 again and again, without the full run search: from p on, every
+  // unit that starts no run of 3, is not the 126th pending literal and is
+  // not the last unit joins the literals. Returns the first unit that needs
+  // steps 1 to 4.
+  int SkipLiterals(int p, int literalStart, int unitCount) const {
+    while (p - literalStart < kMaxCount && p < unitCount - 1 &&
+           !(p + 2 < unitCount && SameUnit(p + 1, p) && SameUnit(p + 2, p)))
+      ++p;
+    return p;
+  }
+
   bool SameUnit(int a, int b) const {
     if (kUnit == 1) return data_[a] == data_[b];
     return memcmp(data_ + a * kUnit, data_ + b * kUnit, kUnit) == 0;

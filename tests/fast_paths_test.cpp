@@ -1,0 +1,288 @@
+// The shortcuts taken for speed must give the plain path's bytes: the
+// run-length encoder's literal skip, eight pixels read from a row at once,
+// and the converters' one look at a solid stretch of eight pixels. Each is
+// checked against a deliberately plain version kept here, on generated
+// pictures (which have solid stretches, dithering and edges) and on noise.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bitmap/bitmap.h"
+#include "canvas.h"
+#include "converters/pixel_helpers.h"
+#include "palettes.h"
+#include "scenes.h"
+#include "test_support.h"
+#include "writers/run_length.h"
+
+namespace {
+
+// --- Run-length encoding, steps 1 to 7 as written ---------------------------------
+
+Bytes PlainRunLength(const Bytes& data, int unitSize) {
+  const int n = static_cast<int>(data.size()) / unitSize;
+  auto same = [&](int a, int b) {
+    for (int i = 0; i < unitSize; ++i) {
+      if (data[a * unitSize + i] != data[b * unitSize + i]) return false;
+    }
+    return true;
+  };
+  auto put = [&](Bytes& out, int first, int count) {
+    out.insert(out.end(), data.begin() + first * unitSize,
+               data.begin() + (first + count) * unitSize);
+  };
+  Bytes out;
+  int p = 0;
+  int literalStart = 0;
+  while (p < n) {
+    int run = 1;
+    for (int k = p + 1; k < p + 126 && k < n && same(k, p); ++k) ++run;
+    if (run >= 3) {
+      if (literalStart < p) {
+        out.push_back(static_cast<uint8_t>(p - literalStart));
+        put(out, literalStart, p - literalStart);
+      }
+      out.push_back(static_cast<uint8_t>(0x80 + run));
+      put(out, p, 1);
+      p += run;
+      literalStart = p;
+    } else if (p - literalStart == 126) {
+      out.push_back(126);
+      put(out, literalStart, 126);
+      literalStart = p;
+    } else if (p == n - 1) {
+      out.push_back(static_cast<uint8_t>(p - literalStart + 1));
+      put(out, literalStart, p - literalStart + 1);
+      p = n;
+      literalStart = n;
+    } else {
+      ++p;
+    }
+  }
+  out.push_back(0);
+  return out;
+}
+
+Bytes Encoded(const Bytes& data, int unitSize) {
+  const int units = static_cast<int>(data.size()) / unitSize;
+  Bytes stream(static_cast<size_t>(RunLengthStreamBound(units, unitSize)));
+  stream.resize(static_cast<size_t>(EncodeRunLength(data.data(), units, unitSize, stream.data())));
+  return stream;
+}
+
+// Random bytes from a small alphabet, with runs laid over them: every mix
+// of short repeats, runs of 2, runs across the 126 cut and literal stretches.
+Bytes MixedBytes(std::mt19937& random, size_t size) {
+  const int alphabet = 1 + static_cast<int>(random() % 5) * (random() % 2 ? 1 : 50);
+  Bytes bytes(size);
+  for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random() % alphabet);
+  for (int run = static_cast<int>(random() % 4); run > 0 && size > 0; --run) {
+    const size_t start = random() % size;
+    const size_t length = random() % 300;
+    for (size_t i = start; i < size && i < start + length; ++i) bytes[i] = 0xAA;
+  }
+  return bytes;
+}
+
+// --- Pictures -------------------------------------------------------------------
+
+std::string WritePicture(const TempDir& dir, const imagegen::Canvas& canvas) {
+  const std::string path = dir / "picture.bmp";
+  WriteBmp(path, canvas.ToImage(imagegen::DisplayPalette()));
+  return "\"" + path + "\"";
+}
+
+// Noise in `colours` palette indices, with a solid run now and then.
+imagegen::Canvas Noise(int width, int height, int colours, uint32_t seed) {
+  std::mt19937 random(seed);
+  imagegen::Canvas canvas(width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      canvas.Set(x, y, static_cast<uint8_t>(random() % colours));
+      if (random() % 9 == 0) {
+        const uint8_t index = canvas.At(x, y);
+        for (int i = 1; i < 8; ++i) canvas.Set(x + i, y, index);
+        x += 7;
+      }
+    }
+  }
+  return canvas;
+}
+
+// The title screen's cells as its steps say, pixel by pixel.
+Bytes PlainTitleScreen(const imagegen::Canvas& canvas) {
+  Bytes bitmap(6144), attributes;
+  std::vector<int> inks(768);
+  for (int cellY = 0; cellY < 24; ++cellY) {
+    for (int cellX = 0; cellX < 32; ++cellX) {
+      const int unset = 12345;
+      int first = unset, second = unset, flash = 0;
+      for (int y = 8 * cellY; y < 8 * cellY + 8; ++y) {
+        for (int x = 8 * cellX; x < 8 * cellX + 8; ++x) {
+          int v = canvas.At(x, y) & 15;
+          if ((v & 7) == 0) v = 0;
+          if (first == unset)
+            first = v;
+          else if (v == first) {
+          } else if (second == unset)
+            second = v;
+          else if (v != second)
+            flash = 0x80;
+        }
+      }
+      if (second == unset) second = 0;
+      if ((first & 7) == 0)
+        first = second & 8;
+      else if ((second & 7) == 0)
+        second = first & 8;
+      if ((first & 7) + (second & 7) != 0 && !(first & 8) && (second & 8)) flash = 0x80;
+      inks[32 * cellY + cellX] = first;
+      attributes.push_back(static_cast<uint8_t>(AttributeByte(first, second) | flash));
+    }
+  }
+  for (int y = 0; y < 192; ++y) {
+    for (int x = 0; x < 256; x += 8) {
+      uint8_t byte = 0;
+      for (int i = 0; i < 8; ++i)
+        byte = PushBit(byte, (canvas.At(x + i, y) & 7) == (inks[32 * (y / 8) + x / 8] & 7));
+      bitmap[DisplayOffset(x, y)] = byte;
+    }
+  }
+  return Concat({bitmap, attributes});
+}
+
+}  // namespace
+
+TEST(FastPathsTest, RunLengthEncoderMatchesItsStepsAsWritten) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 3000; ++round) {
+    const Bytes data = MixedBytes(random, random() % 700);
+    for (int unitSize : {1, 2}) {
+      ASSERT_EQ(Encoded(data, unitSize), PlainRunLength(data, unitSize))
+          << "round " << round << ", " << data.size() << " bytes, unit " << unitSize;
+    }
+  }
+}
+
+TEST(FastPathsTest, EightIndicesReadAtOnceMatchPixelByPixel) {
+  imagegen::Random random(3);
+  const imagegen::Canvas canvas = imagegen::Landscape(20, 5, random);
+  TempDir dir;
+  WriteBmp(dir / "p.bmp", canvas.ToImage(imagegen::DisplayPalette()));
+  cBitmap bitmap;
+  testing::internal::CaptureStdout();
+  ASSERT_TRUE(bitmap.Load((dir / "p.bmp").c_str()));
+  testing::internal::GetCapturedStdout();
+
+  struct Case {
+    int x, y;
+    int outside;  // pixels outside the image, each reported
+  };
+  const Case cases[] = {{0, 0, 0},  {12, 4, 0}, {13, 2, 1}, {16, 0, 4},
+                        {-3, 1, 3}, {0, -1, 8}, {0, 5, 8}};
+  for (const Case& test : cases) {
+    testing::internal::CaptureStdout();
+    const EightIndices eight = ReadEightIndices(bitmap, test.x, test.y);
+    const std::string messages = testing::internal::GetCapturedStdout();
+    for (int i = 0; i < 8; ++i) {
+      EXPECT_EQ(eight.index[i], canvas.At(test.x + i, test.y))
+          << test.x << "," << test.y << " +" << i;
+    }
+    size_t reported = 0;
+    for (size_t at = 0; (at = messages.find("outside image", at)) != std::string::npos; ++at)
+      ++reported;
+    EXPECT_EQ(reported, static_cast<size_t>(test.outside)) << test.x << "," << test.y;
+  }
+  EXPECT_EQ(bitmap.GetRow(5), nullptr);
+  EXPECT_EQ(bitmap.GetRow(-1), nullptr);
+  EXPECT_EQ(cBitmap().GetRow(0), nullptr);
+}
+
+TEST(FastPathsTest, TitleScreenMatchesItsStepsAsWritten) {
+  std::vector<imagegen::Canvas> pictures;
+  for (uint32_t seed = 1; seed <= 2; ++seed) {
+    imagegen::Random random(seed);
+    pictures.push_back(imagegen::TitleScreen(random));
+  }
+  for (int colours : {2, 3, 16, 40}) pictures.push_back(Noise(256, 192, colours, 5 + colours));
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    TempDir dir;
+    const ConverterRun run = RunConverter(process_titlescreen, WritePicture(dir, pictures[i]));
+    ASSERT_TRUE(run.result);
+    EXPECT_EQ(run.bytes, PlainTitleScreen(pictures[i])) << "picture " << i;
+  }
+}
+
+TEST(FastPathsTest, BitPerPixelConvertersMatchPixelByPixel) {
+  // A gfx block and an unmasked sprite are one bit per pixel by the ink rule.
+  std::vector<imagegen::Canvas> pictures;
+  imagegen::Random random(4);
+  pictures.push_back(imagegen::Landscape(256, 64, random));
+  pictures.push_back(Noise(256, 64, 40, 9));
+  const std::vector<Rgb> palette = imagegen::DisplayPalette();
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    TempDir dir;
+    const ConverterRun run = RunConverter(process_unmaskedsprite, WritePicture(dir, pictures[i]));
+    ASSERT_TRUE(run.result);
+    Bytes expected;
+    for (int y = 0; y < 64; ++y) {
+      for (int x = 0; x < 256; x += 8) {
+        uint8_t byte = 0;
+        for (int j = 0; j < 8; ++j) {
+          const Rgb colour = palette[pictures[i].At(x + j, y)];
+          cPixel pixel;
+          pixel.red = colour.red;
+          pixel.green = colour.green;
+          pixel.blue = colour.blue;
+          byte = PushBit(byte, pixel.GetBrightness() < 0.5f);
+        }
+        expected.push_back(byte);
+      }
+    }
+    EXPECT_EQ(run.bytes, expected) << "picture " << i;
+  }
+}
+
+TEST(FastPathsTest, TilePictureMatchesPixelByPixel) {
+  imagegen::Random random(6);
+  const imagegen::Canvas picture = imagegen::TileLevel(64, 48, random);
+  TempDir dir;
+  const ConverterRun run = RunConverter(process_tilepicture, WritePicture(dir, picture));
+  ASSERT_TRUE(run.result);
+  // The tile of every cell, column by column, must be in the set where the map says.
+  const int cells = 8 * 6;
+  ASSERT_GE(run.bytes.size(), static_cast<size_t>(cells));
+  for (int cellX = 0; cellX < 8; ++cellX) {
+    for (int cellY = 0; cellY < 6; ++cellY) {
+      const size_t entry = run.bytes[static_cast<size_t>(cellX * 6 + cellY)];
+      for (int row = 0; row < 8; ++row) {
+        uint8_t pixels = 0;
+        for (int x = 0; x < 8; ++x)
+          pixels = PushBit(pixels, picture.At(8 * cellX + x, 8 * cellY + row) != 0);
+        EXPECT_EQ(run.bytes[cells + 8 * entry + row], pixels)
+            << cellX << "," << cellY << " row " << row;
+      }
+    }
+  }
+}
+
+TEST(FastPathsTest, ColourTileSolidRowsKeepTheThirdColourPosition) {
+  // A solid row whose index is a third colour is reported at its first pixel.
+  imagegen::Canvas canvas(16, 8, 1);
+  for (int x = 0; x < 8; ++x) canvas.Set(x, 1, 2);   // second colour, a solid row
+  for (int x = 8; x < 16; ++x) canvas.Set(x, 3, 5);  // cell 1: second colour
+  for (int x = 0; x < 8; ++x) canvas.Set(x, 4, 6);   // cell 0: a third, solid
+  TempDir dir;
+  const ConverterRun run = RunConverter(process_colourtile, WritePicture(dir, canvas));
+  EXPECT_FALSE(run.result);
+  EXPECT_NE(run.output.find("more than two colours in a tile at 0,4\n"), std::string::npos)
+      << run.output;
+
+  imagegen::Canvas twoColours(8, 8, 1);
+  for (int x = 0; x < 8; ++x) twoColours.Set(x, 2, 3);
+  const ConverterRun good = RunConverter(process_colourtile, WritePicture(dir, twoColours));
+  ASSERT_TRUE(good.result);
+  EXPECT_EQ(good.bytes, Bytes({0, 0, 0xFF, 0, 0, 0, 0, 0, AttributeByte(3, 1)}));
+}
