@@ -20,6 +20,8 @@ release:
 demo: release
 	cd examples && ../$(RELEASE_DIR)/kestrip demo.kst ../$(RELEASE_DIR)/demo.bin ../$(RELEASE_DIR)/demo.lst; \
 	status=$$?; echo "exit status $$status; listing in $(RELEASE_DIR)/demo.lst"; exit $$status
+	@$(RELEASE_DIR)/viewer/kestrip-view $(RELEASE_DIR)/demo.bin $(RELEASE_DIR)/demo.lst $(RELEASE_DIR)/demo-sheet
+	@echo "contact sheet: $(CURDIR)/$(RELEASE_DIR)/demo-sheet/index.html"
 
 test:
 	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DKESTRIP_SANITIZE=ON
