@@ -2,7 +2,6 @@
 // that kestrip runs to "Done" over every data type and compression word,
 // and the I/O floor reads what a manifest lists and writes what it is told.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <sstream>
@@ -11,23 +10,6 @@
 #include "test_support.h"
 
 namespace {
-
-RunResult RunProgram(const std::string& dir, const std::string& program,
-                     const std::vector<std::string>& args) {
-  // RunKestrip runs KESTRIP_BINARY; the other programs go through a shell line.
-  std::string command = "cd '" + dir + "' && '" + program + "'";
-  for (const std::string& arg : args) command += " '" + arg + "'";
-  command += " 2>&1";
-  RunResult result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return result;
-  char block[4096];
-  size_t count;
-  while ((count = fread(block, 1, sizeof block, pipe)) > 0) result.output.append(block, count);
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;

@@ -72,8 +72,9 @@ std::string ShellQuote(const std::string& text) {
 
 }  // namespace
 
-RunResult RunKestrip(const std::string& dir, const std::vector<std::string>& args) {
-  std::string command = "cd " + ShellQuote(dir) + " && " + ShellQuote(KESTRIP_BINARY);
+RunResult RunProgram(const std::string& dir, const std::string& program,
+                     const std::vector<std::string>& args) {
+  std::string command = "cd " + ShellQuote(dir) + " && " + ShellQuote(program);
   for (const std::string& arg : args) command += " " + ShellQuote(arg);
   command += " 2>&1";
   RunResult result;
@@ -85,6 +86,10 @@ RunResult RunKestrip(const std::string& dir, const std::vector<std::string>& arg
   const int status = pclose(pipe);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
+}
+
+RunResult RunKestrip(const std::string& dir, const std::vector<std::string>& args) {
+  return RunProgram(dir, KESTRIP_BINARY, args);
 }
 
 ScriptRun RunScriptFile(const TempDir& dir, const std::string& script) {

@@ -42,7 +42,11 @@ struct RunResult {
   int status = 0;      // exit status, 0..255
 };
 
-// Runs the kestrip binary in `dir` with the given arguments (shell-quoted).
+// Runs `program` in `dir` with the given arguments (shell-quoted);
+// standard output and standard error together.
+RunResult RunProgram(const std::string& dir, const std::string& program,
+                     const std::vector<std::string>& args);
+// The same for the kestrip binary.
 RunResult RunKestrip(const std::string& dir, const std::vector<std::string>& args);
 
 // The usual run: script.kst -> out.bin, out.lst, all in `dir`.

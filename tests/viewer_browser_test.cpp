@@ -30,20 +30,13 @@ const char kCheckScript[] =
 
 // The page as the browser leaves it, after at most five seconds of page time.
 std::string DumpDom(const TempDir& dir, const std::string& page) {
-  const std::string command =
-      "timeout 120 " + std::string(kChromium) +
-      " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
-      " --disable-background-networking --disable-component-update --disable-sync"
-      " --user-data-dir=" + ShellQuoted(dir / "browser-profile") +
-      " --virtual-time-budget=5000 --dump-dom " + ShellQuoted("file://" + page) + " 2>/dev/null";
-  std::string dom;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return dom;
-  char block[4096];
-  size_t count;
-  while ((count = fread(block, 1, sizeof block, pipe)) > 0) dom.append(block, count);
-  pclose(pipe);
-  return dom;
+  return RunProgram(dir.path(), "timeout",
+                    {"120", kChromium, "--headless", "--no-sandbox", "--disable-gpu",
+                     "--disable-quic", "--no-first-run", "--disable-background-networking",
+                     "--disable-component-update", "--disable-sync",
+                     "--user-data-dir=" + (dir / "browser-profile"), "--virtual-time-budget=5000",
+                     "--dump-dom", "file://" + page})
+      .output;
 }
 
 // The report line the check script leaves in the page, or "" if it never ran.

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <functional>
@@ -19,26 +18,9 @@
 
 namespace viewer_test {
 
-inline std::string ShellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
 // Runs kestrip-view in `dir`; standard output and standard error together.
 inline RunResult RunViewer(const std::string& dir, const std::vector<std::string>& args) {
-  std::string command = "cd " + ShellQuoted(dir) + " && " + ShellQuoted(KESTRIP_VIEW_BINARY);
-  for (const std::string& arg : args) command += " " + ShellQuoted(arg);
-  command += " 2>&1";
-  RunResult result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return result;
-  char block[4096];
-  size_t count;
-  while ((count = fread(block, 1, sizeof block, pipe)) > 0) result.output.append(block, count);
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
+  return RunProgram(dir, KESTRIP_VIEW_BINARY, args);
 }
 
 // An 8-bit RGB PNG read back with libpng.
