@@ -249,23 +249,6 @@ TEST(TitleScreenTest, Failures) {
     EXPECT_TRUE(run.bytes.empty()) << c.what;
     EXPECT_EQ(run.listing, "") << c.what;
   }
-  const std::string absent = dir / "absent.bmp";
-  const struct {
-    std::string arguments, expected;
-  } arguments[] = {
-      {"192", "process_titlescreen expected filename\n"},
-      {"", "process_titlescreen expected filename\n"},
-      {"\"" + absent + "\"",
-       "Loading bitmap image '" + absent +
-           "'\n Couldn't open/read BMP file\nprocess_titlescreen couldn't open '" + absent + "'\n"},
-  };
-  for (const auto& c : arguments) {
-    const ConverterRun run = RunConverter(process_titlescreen, c.arguments);
-    EXPECT_FALSE(run.result) << c.arguments;
-    EXPECT_EQ(run.output, c.expected);
-    EXPECT_TRUE(run.bytes.empty());
-    EXPECT_EQ(run.listing, "");
-  }
 }
 
 TEST(TitleScreenScriptTest, EndToEndWithHeaders) {
