@@ -11,25 +11,35 @@ build=$(cd "$1" && pwd)  # absolute: the fuzzers run in folders of their own
 seconds=$2
 shift 2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(script bmp streams)
+[ ${#targets[@]} -gt 0 ] || targets=(script bmp streams viewer)
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 
 "$build/fuzz/kestrip-fuzz-seeds" "$build/fuzz-seeds"
 mkdir -p "$build/fuzz-artifacts"
+
+# The viewer's seed: the bundled example's listing, a NUL byte, its binary.
+mkdir -p "$build/fuzz-seeds/viewer"
+(cd "$source_dir/examples" &&
+  "$build/kestrip" demo.kst "$build/fuzz-seeds/demo.bin" "$build/fuzz-seeds/demo.lst" >/dev/null)
+{ cat "$build/fuzz-seeds/demo.lst"; printf '\0'; cat "$build/fuzz-seeds/demo.bin"; } \
+  >"$build/fuzz-seeds/viewer/demo"
 
 for target in "${targets[@]}"; do
   case $target in
     script) seeds=$source_dir/fuzz/seeds/script; max_len=4096 ;;
     bmp) seeds=$build/fuzz-seeds/bmp; max_len=65536 ;;
     streams) seeds=$build/fuzz-seeds/streams; max_len=20000 ;;
+    viewer) seeds=$build/fuzz-seeds/viewer; max_len=65536 ;;
     *) echo "unknown fuzz target: $target" >&2; exit 2 ;;
   esac
+  dict=$source_dir/fuzz/$target.dict
+  [ -f "$dict" ] || dict=
   corpus=$build/fuzz-corpus/$target
   log=$build/fuzz-$target.log
   mkdir -p "$corpus"
   echo "fuzz_$target: ${seconds}s"
   if ! "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
-      -max_len="$max_len" -dict="$source_dir/fuzz/$target.dict" -print_final_stats=1 \
+      -max_len="$max_len" ${dict:+-dict="$dict"} -print_final_stats=1 \
       -artifact_prefix="$build/fuzz-artifacts/$target-" "$corpus" "$seeds" 2>"$log"; then
     tail -n 60 "$log"
     echo "fuzz_$target found a fault; the input is in $build/fuzz-artifacts" >&2
