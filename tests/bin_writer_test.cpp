@@ -16,11 +16,7 @@ struct Written {
 };
 
 std::string Contents(FILE* file) {
-  fflush(file);
-  rewind(file);
-  std::string text;
-  int c;
-  while ((c = fgetc(file)) != EOF) text += static_cast<char>(c);
+  const std::string text = ReadAll(file);
   fclose(file);
   return text;
 }

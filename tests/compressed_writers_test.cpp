@@ -21,16 +21,6 @@
 
 namespace {
 
-std::string ReadAllOf(FILE* file) {
-  fflush(file);
-  rewind(file);
-  std::string text;
-  char block[4096];
-  size_t count;
-  while ((count = fread(block, 1, sizeof block, file)) > 0) text.append(block, count);
-  return text;
-}
-
 Bytes Seq(int first, int count) {
   Bytes bytes;
   for (int i = 0; i < count; ++i) bytes.push_back(static_cast<uint8_t>(first + i));
@@ -86,9 +76,9 @@ WriterRun RunWriter(Kind kind, const Bytes& item, const char* tag = "demo") {
   run.size = writer->GetSize();
   fflush(stdout);
   run.stdout_ = testing::internal::GetCapturedStdout();
-  const std::string bytes = ReadAllOf(binary);
+  const std::string bytes = ReadAll(binary);
   run.stream.assign(bytes.begin(), bytes.end());
-  run.listing = ReadAllOf(listing);
+  run.listing = ReadAll(listing);
   fclose(binary);
   fclose(listing);
   return run;
@@ -302,8 +292,8 @@ TEST(CompressedWordWriter, OddSizeIsRefused) {
     FILE* binary = tmpfile();
     FILE* listing = tmpfile();
     EXPECT_FALSE(writer.Output("t", binary, listing));
-    EXPECT_EQ(ReadAllOf(binary), "");
-    EXPECT_EQ(ReadAllOf(listing), "");
+    EXPECT_EQ(ReadAll(binary), "");
+    EXPECT_EQ(ReadAll(listing), "");
     fclose(binary);
     fclose(listing);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
@@ -357,8 +347,8 @@ TEST_P(BothWriters, OutputBeforePrepare) {
   testing::internal::CaptureStdout();
   EXPECT_FALSE(writer->Output("t", binary, listing));
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Writer hadn't been prepared for output!\n");
-  EXPECT_EQ(ReadAllOf(binary), "");
-  EXPECT_EQ(ReadAllOf(listing), "");
+  EXPECT_EQ(ReadAll(binary), "");
+  EXPECT_EQ(ReadAll(listing), "");
   // The state is unchanged: it can still be prepared and written.
   testing::internal::CaptureStdout();
   EXPECT_TRUE(writer->Prepare());
@@ -382,7 +372,7 @@ TEST_P(BothWriters, SecondPrepareFailsAndKeepsTheStream) {
   FILE* binary = tmpfile();
   FILE* listing = tmpfile();
   EXPECT_TRUE(writer->Output("t", binary, listing));
-  const std::string stream = ReadAllOf(binary);
+  const std::string stream = ReadAll(binary);
   const Bytes expected = GetParam() == Kind::kByte ? Concat({{0x0A}, item, {0x00}})
                                                    : Concat({{0x05}, item, {0x00}});
   EXPECT_EQ(Bytes(stream.begin(), stream.end()), expected);
@@ -474,7 +464,7 @@ TEST_P(BothWriters, ShortWriteFails) {
   EXPECT_TRUE(writer->Prepare());
   EXPECT_FALSE(writer->Output("t", binary, listing));
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error writing binary data\n");
-  EXPECT_EQ(ReadAllOf(listing), "");
+  EXPECT_EQ(ReadAll(listing), "");
   fclose(binary);
   fclose(listing);
 }
@@ -496,7 +486,7 @@ TEST_P(BothWriters, InitResetsTheWriter) {
 // Round trips on random and adversarial data, checked against a model of
 // the encoder written from the rules the stream must follow.
 
-// The stream the Parts' rules give, built on a vector of units.
+// The stream the encoding rules give, built on a vector of units.
 Bytes ModelStream(const Bytes& item, size_t unit) {
   const size_t units = item.size() / unit;
   auto same = [&](size_t a, size_t b) {

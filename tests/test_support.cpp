@@ -118,8 +118,6 @@ std::string Totals(int byteTotal) {
          "; ----------------------------------------\n";
 }
 
-namespace {
-
 std::string ReadAll(FILE* file) {
   fflush(file);
   rewind(file);
@@ -129,8 +127,6 @@ std::string ReadAll(FILE* file) {
   while ((count = fread(block, 1, sizeof block, file)) > 0) text.append(block, count);
   return text;
 }
-
-}  // namespace
 
 InProcessRun RunScriptText(const std::string& script) {
   InProcessRun run;

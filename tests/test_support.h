@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,8 @@ void WriteFile(const std::string& path, const Bytes& bytes);
 std::string ReadText(const std::string& path);
 Bytes ReadBytes(const std::string& path);
 bool FileExists(const std::string& path);
+// Everything written to an open temporary file, from its start.
+std::string ReadAll(FILE* file);
 
 Bytes Repeat(uint8_t value, size_t count);
 Bytes Concat(std::initializer_list<Bytes> parts);
