@@ -111,7 +111,8 @@ void ReadLineAnim(SymbolReader& symbols, ItemLayout& layout) {
              "frames * frameheight * framecharwidth");
 }
 
-void ReadColourBlock(SymbolReader& symbols, ItemLayout& layout) {
+// Colour blocks and greyscale images: one byte per width x height position.
+void ReadOneBytePerPosition(SymbolReader& symbols, ItemLayout& layout) {
   layout.width = symbols.Count("width");
   layout.height = symbols.Count("height");
   layout.storedSize = symbols.Count("size");
@@ -153,13 +154,6 @@ void ReadTilePicture(SymbolReader& symbols, ItemLayout& layout) {
              "tileset_offset + 8 * uniquetiles");
 }
 
-void ReadGreyscale(SymbolReader& symbols, ItemLayout& layout) {
-  layout.width = symbols.Count("width");
-  layout.height = symbols.Count("height");
-  layout.storedSize = symbols.Count("size");
-  ExpectSize(symbols, layout.storedSize, int64_t{layout.width} * layout.height, "width * height");
-}
-
 void ReadDimensions(SymbolReader& symbols, ItemLayout& layout) {
   switch (layout.type) {
     case DataType::kRaw: layout.storedSize = symbols.Count("length"); break;
@@ -170,10 +164,10 @@ void ReadDimensions(SymbolReader& symbols, ItemLayout& layout) {
     case DataType::kTitleScreen: ReadDisplayBlock(symbols, layout); break;
     case DataType::kFullScreenMask: ReadFullScreenMask(symbols, layout); break;
     case DataType::kLineAnim: ReadLineAnim(symbols, layout); break;
-    case DataType::kColourBlock: ReadColourBlock(symbols, layout); break;
+    case DataType::kColourBlock: ReadOneBytePerPosition(symbols, layout); break;
     case DataType::kColourTile: ReadColourTile(symbols, layout); break;
     case DataType::kTilePicture: ReadTilePicture(symbols, layout); break;
-    case DataType::kGreyscale: ReadGreyscale(symbols, layout); break;
+    case DataType::kGreyscale: ReadOneBytePerPosition(symbols, layout); break;
     case DataType::kUnknown: symbols.Fail("unknown data type"); break;
   }
 }
