@@ -6,6 +6,7 @@
 #include <string>
 
 #include "bitmap/bitmap.h"
+#include "image_test_helpers.h"
 #include "test_support.h"
 #include "writers/bin_writer.h"
 
@@ -26,12 +27,7 @@ std::vector<Rgb> TestPalette() {
 }
 
 BmpImage BlankImage(int width, int height, uint8_t index = kBlack) {
-  BmpImage image;
-  image.width = width;
-  image.height = height;
-  image.palette = TestPalette();
-  image.indices.assign(static_cast<size_t>(width) * height, index);
-  return image;
+  return FilledImage(width, height, index, TestPalette());
 }
 
 void FillRow(BmpImage& image, int y, uint8_t index) {
@@ -90,7 +86,6 @@ Bytes ReferencePairs(const BmpImage& image) {
   return pairs;
 }
 
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 ConverterRun ConvertImage(const TempDir& dir, const BmpImage& image, const char* tag = "t",
                           int address = 0) {
@@ -266,7 +261,7 @@ TEST(FullScreenMaskGrabTest, LongestStreamFitsWithoutFailure) {
 // ---------------------------------------------------------------------------
 // Round trips: converter stream -> decoder -> pairs of the plain reference
 
-BmpImage RandomImage(int height, unsigned seed) {
+BmpImage RandomMaskImage(int height, unsigned seed) {
   std::mt19937 random(seed);
   BmpImage image = BlankImage(256, height);
   const uint8_t anyColour[] = {kBlack, kMask, kWhite, kDarkGrey, kNearMask, kRedOne, 77};
@@ -288,7 +283,7 @@ TEST(FullScreenMaskRoundTripTest, GeneratedImagesDecodeToReferencePairs) {
   TempDir dir;
   for (int height : {64, 128, 192}) {
     for (unsigned seed = 1; seed <= 3; ++seed) {
-      const BmpImage image = RandomImage(height, seed * 1000 + height);
+      const BmpImage image = RandomMaskImage(height, seed * 1000 + height);
       const ConverterRun run = ConvertImage(dir, image);
       ASSERT_TRUE(run.result) << run.output;
       std::vector<uint8_t> pairs;
@@ -379,7 +374,7 @@ TEST(MaskStreamDecoderTest, RejectsMalformedStreams) {
 }
 
 TEST(MaskStreamDecoderTest, EveryCutOfAValidStreamIsRejected) {
-  const BmpImage image = RandomImage(64, 7);
+  const BmpImage image = RandomMaskImage(64, 7);
   TempDir dir;
   const Bytes stream = ConvertImage(dir, image).bytes;
   ASSERT_GT(stream.size(), 2u);
@@ -410,42 +405,14 @@ TEST(FullScreenMaskConverterTest, ListingBlock) {
   EXPECT_EQ(run.bytes.size(), 36u);  // 4096 masked pairs: 16 records of 255, one of 16, end
 }
 
-TEST(FullScreenMaskConverterTest, Failures) {
-  TempDir dir;
-  const std::string path = dir / "mask.bmp";
-  const std::string missing = dir / "none.bmp";
-  struct Case {
-    const char* name;
-    int width, height;  // 0: no file written
-    std::string arguments;
-    std::string expectedOutput;
-  };
+TEST(FullScreenMaskConverterTest, SizeRefused) {
   const std::string sizeMessage = "Fullscreenmask image must be 256x64, 256x128 or 256x192\n";
-  auto loaded = [&](int width, int height) {
-    return "Loading bitmap image '" + path + "'\n Bitmap image is " + std::to_string(width) + "x" +
-           std::to_string(height) + "\nLoaded bitmap ok!\n";
-  };
-  const std::vector<Case> cases = {
-      {"number instead of a file name", 0, 0, "64", "process_fullscreenmask expected filename\n"},
-      {"nothing after the data type", 0, 0, "", "process_fullscreenmask expected filename\n"},
-      {"missing file", 0, 0, Quoted(missing),
-       "Loading bitmap image '" + missing +
-           "'\n Couldn't open/read BMP file\n"
-           "process_fullscreenmask couldn't open '" +
-           missing + "'\n"},
-      {"256x100", 256, 100, Quoted(path), loaded(256, 100) + sizeMessage},
-      {"320x192", 320, 192, Quoted(path), loaded(320, 192) + sizeMessage},
-      {"248x64", 248, 64, Quoted(path), loaded(248, 64) + sizeMessage},
-      {"256x256", 256, 256, Quoted(path), loaded(256, 256) + sizeMessage},
-  };
-  for (const Case& c : cases) {
-    if (c.width) WriteBmp(path, BlankImage(c.width, c.height));
-    const ConverterRun run = RunConverter(process_fullscreenmask, c.arguments);
-    EXPECT_FALSE(run.result) << c.name;
-    EXPECT_EQ(run.output, c.expectedOutput) << c.name;
-    EXPECT_TRUE(run.bytes.empty()) << c.name;
-    EXPECT_EQ(run.listing, "") << c.name;
-  }
+  ExpectSizesRefused(process_fullscreenmask,
+                     {{"256x100", 256, 100, sizeMessage},
+                      {"320x192", 320, 192, sizeMessage},
+                      {"248x64", 248, 64, sizeMessage},
+                      {"256x256", 256, 256, sizeMessage}},
+                     kBlack);
 }
 
 TEST(FullScreenMaskConverterTest, EndToEndWithHeaders) {

@@ -64,6 +64,26 @@ inline BmpImage MakeImage(int width, int height,
   return image;
 }
 
+// An image whose size the converter refuses.
+struct RefusedSize {
+  const char* what;
+  int width, height;
+  std::string message;  // printed after the loader's lines
+};
+
+// Each image, filled with `index`, is refused with its message after the
+// loader's lines, with nothing appended and no listing line written.
+inline void ExpectSizesRefused(Converter convert, const std::vector<RefusedSize>& cases,
+                               uint8_t index) {
+  for (const RefusedSize& c : cases) {
+    const ImageRun run = ConvertImage(convert, FilledImage(c.width, c.height, index));
+    EXPECT_FALSE(run.result) << c.what;
+    EXPECT_EQ(run.output, LoadedLines(run.path, c.width, c.height) + c.message) << c.what;
+    EXPECT_TRUE(run.bytes.empty()) << c.what;
+    EXPECT_EQ(run.listing, "") << c.what;
+  }
+}
+
 // The grey palette with some entries replaced.
 inline std::vector<Rgb> GreysWith(const std::vector<std::pair<uint8_t, Rgb>>& overrides) {
   std::vector<Rgb> palette = GreyPalette();

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "image_test_helpers.h"
 #include "test_support.h"
 
 namespace {
@@ -15,13 +16,6 @@ BmpImage Frame(const std::vector<std::string>& rows) {
 
 BmpImage PlainFrame(int width, int height) {
   return Frame(std::vector<std::string>(height, std::string(width, '.')));
-}
-
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
-
-std::string LoadedLines(const std::string& path, int width, int height) {
-  return "Loading bitmap image '" + path + "'\n Bitmap image is " + std::to_string(width) + "x" +
-         std::to_string(height) + "\nLoaded bitmap ok!\n";
 }
 
 std::string MissingLines(const std::string& path) {

@@ -228,27 +228,12 @@ TEST(TitleScreenTest, Listing) {
 }
 
 TEST(TitleScreenTest, Failures) {
-  TempDir dir;
-  struct Case {
-    const char* what;
-    int width, height;
-    std::string message;
-  };
-  const Case images[] = {
+  ExpectSizesRefused(process_titlescreen, {
       {"narrow", 255, 192, "process_titlescreen image width must be 256\n"},
       {"width checked first", 255, 128, "process_titlescreen image width must be 256\n"},
       {"height 128", 256, 128, "process_titlescreen image height must be 192\n"},
       {"height 193", 256, 193, "process_titlescreen image height must be 192\n"},
-  };
-  for (const Case& c : images) {
-    const std::string path = dir / (std::string(c.what) + ".bmp");
-    WriteBmp(path, FilledImage(c.width, c.height, 7));
-    const ConverterRun run = RunConverter(process_titlescreen, "\"" + path + "\"");
-    EXPECT_FALSE(run.result) << c.what;
-    EXPECT_EQ(run.output, LoadedLines(path, c.width, c.height) + c.message) << c.what;
-    EXPECT_TRUE(run.bytes.empty()) << c.what;
-    EXPECT_EQ(run.listing, "") << c.what;
-  }
+  }, 7);
 }
 
 TEST(TitleScreenScriptTest, EndToEndWithHeaders) {

@@ -21,5 +21,14 @@ bool LoadImageArgument(const char* converterName, CTokeniser& tokeniser, cBitmap
 void WriteListingHead(FILE* listing, const char* dataType, const std::string& fileName,
                       const char* tag, int address);
 
+// The block of the display-wide converters: the head, then width 256,
+// `height` and `size`.
+void WriteScreenListing(FILE* listing, const char* dataType, const std::string& fileName,
+                        const char* tag, int address, int height, int size);
+
+// A display-wide image: prints "<converter> image width must be 256" and
+// returns false for any other width.
+bool CheckDisplayWidth(const char* converterName, const cBitmap& bitmap);
+
 // "<tag>_<symbol> equ <value>".
 void WriteSymbol(FILE* listing, const char* tag, const char* symbol, int value);

@@ -98,7 +98,7 @@ size_t PackMaskStream(const uint8_t* pairs, int pairCount, uint8_t* out) {
 
 std::unique_ptr<uint8_t[]> grab_fullscreenmask(const cBitmap& bitmap) {
   const int height = bitmap.GetHeight();
-  if (bitmap.GetWidth() != kDisplayWidth || !IsFullScreenMaskHeight(height)) return nullptr;
+  if (bitmap.GetWidth() != kDisplayWidth || !IsWholeThirdsHeight(height)) return nullptr;
   std::unique_ptr<uint8_t[]> pairs(new (std::nothrow) uint8_t[2 * PairCount(height)]);
   if (!pairs) return nullptr;
 
@@ -129,7 +129,7 @@ std::unique_ptr<uint8_t[]> grab_fullscreenmask(const cBitmap& bitmap) {
 }
 
 bool compress_fullscreenmask(const uint8_t* pairs, int height, cBinWriter& writer) {
-  if (!IsFullScreenMaskHeight(height)) return false;
+  if (!IsWholeThirdsHeight(height)) return false;
   std::unique_ptr<uint8_t[]> stream(new (std::nothrow) uint8_t[MaxMaskStreamSize(height)]);
   if (!stream) return false;
   const size_t length = PackMaskStream(pairs, PairCount(height), stream.get());
@@ -144,7 +144,7 @@ bool process_fullscreenmask(const char* tag, CTokeniser& tokeniser, cBinWriter& 
   std::string fileName;
   if (!LoadImageArgument("process_fullscreenmask", tokeniser, bitmap, fileName)) return false;
   const int height = bitmap.GetHeight();
-  if (bitmap.GetWidth() != kDisplayWidth || !IsFullScreenMaskHeight(height)) {
+  if (bitmap.GetWidth() != kDisplayWidth || !IsWholeThirdsHeight(height)) {
     printf("Fullscreenmask image must be 256x64, 256x128 or 256x192\n");
     return false;
   }
@@ -158,9 +158,7 @@ bool process_fullscreenmask(const char* tag, CTokeniser& tokeniser, cBinWriter& 
     return false;
   }
 
-  WriteListingHead(listing, "full screen mask", fileName, tag, address);
-  WriteSymbol(listing, tag, "width", kDisplayWidth);
-  WriteSymbol(listing, tag, "height", height);
-  WriteSymbol(listing, tag, "size", writer.GetSize());
+  WriteScreenListing(listing, "full screen mask", fileName, tag, address, height,
+                     writer.GetSize());
   return true;
 }

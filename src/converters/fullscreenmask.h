@@ -12,12 +12,6 @@
 class cBitmap;
 class cBinWriter;
 
-// Image heights the full-screen mask accepts: one, two or three thirds of
-// the display.
-constexpr bool IsFullScreenMaskHeight(int height) {
-  return height == 64 || height == 128 || height == 192;
-}
-
 // The 32 * height pairs (mask byte, graphic byte) of a loaded 256-pixel-wide
 // image of 64, 128 or 192 rows, in display order: 64 * height bytes. Null
 // when the buffer can't be allocated.

@@ -13,11 +13,6 @@
 namespace {
 
 constexpr const char* kName = "process_gfxblock";
-constexpr int kThirdHeight = 64;
-
-bool IsWholeThirds(int height) {
-  return height == kThirdHeight || height == 2 * kThirdHeight || height == 3 * kThirdHeight;
-}
 
 void AppendInDisplayOrder(const cBitmap& bitmap, cBinWriter& writer) {
   const PaletteFlags ink = InkFlags(bitmap);
@@ -34,20 +29,14 @@ bool process_gfxblock(const char* tag, CTokeniser& tokeniser, cBinWriter& writer
   cBitmap bitmap;
   std::string fileName;
   if (!LoadImageArgument(kName, tokeniser, bitmap, fileName)) return false;
-  if (bitmap.GetWidth() != kDisplayWidth) {
-    printf("%s image width must be 256\n", kName);
-    return false;
-  }
+  if (!CheckDisplayWidth(kName, bitmap)) return false;
   const int height = bitmap.GetHeight();
-  if (!IsWholeThirds(height)) {
+  if (!IsWholeThirdsHeight(height)) {
     printf("%s image height must be 64, 128 or 192\n", kName);
     return false;
   }
   AppendInDisplayOrder(bitmap, writer);
 
-  WriteListingHead(listing, "gfx block", fileName, tag, address);
-  WriteSymbol(listing, tag, "width", kDisplayWidth);
-  WriteSymbol(listing, tag, "height", height);
-  WriteSymbol(listing, tag, "size", writer.GetSize());
+  WriteScreenListing(listing, "gfx block", fileName, tag, address, height, writer.GetSize());
   return true;
 }

@@ -97,6 +97,13 @@ inline uint8_t AttributeByte(int ink, int paper) {
 //   from         y 7-6 | y 2-0  | y 5-3 | x 7-3
 constexpr int kDisplayWidth = 256;
 constexpr int kDisplayBytesPerRow = kDisplayWidth / 8;
+constexpr int kDisplayThirdHeight = 64;
+
+// One, two or three thirds of the display: 64, 128 or 192 rows.
+constexpr bool IsWholeThirdsHeight(int height) {
+  return height == kDisplayThirdHeight || height == 2 * kDisplayThirdHeight ||
+         height == 3 * kDisplayThirdHeight;
+}
 
 inline int DisplayOffset(int x, int y) {
   return 2048 * (y / 64) + 256 * (y % 8) + 32 * ((y / 8) % 8) + x / 8;

@@ -137,10 +137,7 @@ bool process_titlescreen(const char* tag, CTokeniser& tokeniser, cBinWriter& wri
   cBitmap bitmap;
   std::string fileName;
   if (!LoadImageArgument(kName, tokeniser, bitmap, fileName)) return false;
-  if (bitmap.GetWidth() != kDisplayWidth) {
-    printf("%s image width must be 256\n", kName);
-    return false;
-  }
+  if (!CheckDisplayWidth(kName, bitmap)) return false;
   if (bitmap.GetHeight() != kScreenHeight) {
     printf("%s image height must be 192\n", kName);
     return false;
@@ -150,9 +147,8 @@ bool process_titlescreen(const char* tag, CTokeniser& tokeniser, cBinWriter& wri
   AppendBitmap(bitmap, cells, writer);
   AppendAttributes(cells, writer);
 
-  WriteListingHead(listing, "gfx block", fileName, tag, address);
-  WriteSymbol(listing, tag, "width", kDisplayWidth);
-  WriteSymbol(listing, tag, "height", kScreenHeight);
-  WriteSymbol(listing, tag, "size", writer.GetSize());
+  // The same data-type line as the graphics block: a screen is one too.
+  WriteScreenListing(listing, "gfx block", fileName, tag, address, kScreenHeight,
+                     writer.GetSize());
   return true;
 }
