@@ -1,0 +1,82 @@
+#include "io/input_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+// Closes the descriptor on every path out of ReadInputFile.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// read() until `count` bytes arrived or the file ended; -1 on an error.
+// Interrupted reads are retried.
+ssize_t ReadUpTo(int fd, uint8_t* buffer, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t got = read(fd, buffer + done, count - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return -1;
+    if (got == 0) break;
+    done += static_cast<size_t>(got);
+  }
+  return static_cast<ssize_t>(done);
+}
+
+}  // namespace
+
+InputStatus ReadInputFile(const char* path, size_t limit, std::vector<uint8_t>& bytes) {
+  bytes.clear();
+  const Descriptor file(open(path, O_RDONLY | O_CLOEXEC));
+  if (file.get() < 0) return errno == ENOENT || errno == ENOTDIR ? InputStatus::kMissing
+                                                                 : InputStatus::kCannotOpen;
+  struct stat info;
+  if (fstat(file.get(), &info) != 0) return InputStatus::kReadError;
+  if (S_ISDIR(info.st_mode)) return InputStatus::kCannotOpen;
+
+  // A regular file is read in one call sized one byte past its length, which
+  // both reads it whole and shows it ended there. Anything else (a pipe, a
+  // device) has no length to trust and is read in steps up to the limit.
+  const bool regular = S_ISREG(info.st_mode);
+  const size_t expected = regular && static_cast<uint64_t>(info.st_size) < limit
+                              ? static_cast<size_t>(info.st_size)
+                              : limit;
+  size_t step = regular ? expected + 1 : 64 * 1024;
+  size_t held = 0;
+  for (;;) {
+    const size_t room = limit + 1 - held;  // one byte past the limit tells "too large"
+    const size_t want = step < room ? step : room;
+    bytes.resize(held + want);
+    const ssize_t got = regular && held == 0 ? read(file.get(), bytes.data(), want)
+                                             : ReadUpTo(file.get(), bytes.data() + held, want);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      bytes.clear();
+      return InputStatus::kReadError;
+    }
+    held += static_cast<size_t>(got);
+    const bool ended = static_cast<size_t>(got) < want;
+    if (held > limit) {
+      bytes.resize(limit);
+      return InputStatus::kTooLarge;
+    }
+    if (ended) break;
+    step = 64 * 1024;
+  }
+  bytes.resize(held);
+  return InputStatus::kRead;
+}
