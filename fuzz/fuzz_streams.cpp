@@ -20,6 +20,7 @@
 
 #include "converters/fullscreenmask.h"
 #include "fuzz_support.h"
+#include "listing/listing.h"
 #include "writers/bin_writer.h"
 #include "writers/compressed_byte.h"
 #include "writers/compressed_word.h"
@@ -77,7 +78,8 @@ void CheckWriter(const uint8_t* data, size_t size, int unitSize, FILE* discard) 
   size_t writtenSize = 0;
   FILE* binary = open_memstream(&written, &writtenSize);
   if (!binary) fuzz::Fail("no memory stream");
-  const bool output = writer.Output("t", binary, discard);
+  cListing listing(discard);
+  const bool output = writer.Output("t", binary, listing);
   fclose(binary);
   const Bytes stream(written, written + writtenSize);
   free(written);

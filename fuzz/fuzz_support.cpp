@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "driver/interpreter.h"
+#include "listing/listing.h"
 #include "tokeniser/tokeniser.h"
 
 namespace fuzz {
@@ -71,7 +72,8 @@ std::vector<uint8_t> ScratchFile::Contents() {
 
 bool RunScript(const char* script, size_t size, ScratchFile& binary, ScratchFile& listing) {
   CMemoryTokeniser tokeniser(script, size);
-  return process_script(tokeniser, binary.Reset(), listing.Reset());
+  cListing listingWriter(listing.Reset());
+  return process_script(tokeniser, binary.Reset(), listingWriter);
 }
 
 void Fail(const char* what) {

@@ -23,9 +23,10 @@ std::string Contents(FILE* file) {
 
 Written CallOutput(cBinWriter& writer) {
   FILE* binary = tmpfile();
-  FILE* listing = tmpfile();
+  TempListing listing;
   const bool result = writer.Output("tag", binary, listing);
-  return {result, Contents(binary), Contents(listing)};
+  const std::string binaryText = Contents(binary);
+  return {result, binaryText, listing.Text()};
 }
 
 TEST(BinWriterTest, EmptyItemWritesNothingButItsLines) {
@@ -117,11 +118,11 @@ TEST(BinWriterTest, ShortWriteFailsWithoutListingLines) {
   writer.AddByte(7);
   ASSERT_TRUE(writer.Prepare());
   FILE* readOnly = fopen("/dev/null", "rb");  // every write to it fails
-  FILE* listing = tmpfile();
+  TempListing listing;
   testing::internal::CaptureStdout();
   EXPECT_FALSE(writer.Output("tag", readOnly, listing));
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error writing binary data\n");
-  EXPECT_EQ(Contents(listing), "");
+  EXPECT_EQ(listing.Text(), "");
   fclose(readOnly);
 }
 

@@ -66,7 +66,7 @@ WriterRun RunWriter(Kind kind, const Bytes& item, const char* tag = "demo") {
   std::unique_ptr<cBinWriter> writer = MakeWriter(kind);
   EXPECT_TRUE(writer->AddBytes(item.data(), static_cast<int>(item.size())));
   FILE* binary = tmpfile();
-  FILE* listing = tmpfile();
+  TempListing listing;
   testing::internal::CaptureStdout();
   run.prepared = writer->Prepare();
   if (run.prepared) {
@@ -78,9 +78,8 @@ WriterRun RunWriter(Kind kind, const Bytes& item, const char* tag = "demo") {
   run.stdout_ = testing::internal::GetCapturedStdout();
   const std::string bytes = ReadAll(binary);
   run.stream.assign(bytes.begin(), bytes.end());
-  run.listing = ReadAll(listing);
+  run.listing = listing.Text();
   fclose(binary);
-  fclose(listing);
   return run;
 }
 
@@ -290,12 +289,11 @@ TEST(CompressedWordWriter, OddSizeIsRefused) {
     EXPECT_FALSE(writer.Prepare());
     EXPECT_EQ(writer.GetOutputSize(), 0);
     FILE* binary = tmpfile();
-    FILE* listing = tmpfile();
+    TempListing listing;
     EXPECT_FALSE(writer.Output("t", binary, listing));
     EXPECT_EQ(ReadAll(binary), "");
-    EXPECT_EQ(ReadAll(listing), "");
+    EXPECT_EQ(listing.Text(), "");
     fclose(binary);
-    fclose(listing);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Word compression needs an even number of bytes, item has " +
                   std::to_string(size) +
@@ -343,19 +341,18 @@ TEST_P(BothWriters, OutputBeforePrepare) {
   std::unique_ptr<cBinWriter> writer = MakeWriter(GetParam());
   writer->AddBytes(Repeat(1, 4).data(), 4);
   FILE* binary = tmpfile();
-  FILE* listing = tmpfile();
+  TempListing listing;
   testing::internal::CaptureStdout();
   EXPECT_FALSE(writer->Output("t", binary, listing));
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Writer hadn't been prepared for output!\n");
   EXPECT_EQ(ReadAll(binary), "");
-  EXPECT_EQ(ReadAll(listing), "");
+  EXPECT_EQ(listing.Text(), "");
   // The state is unchanged: it can still be prepared and written.
   testing::internal::CaptureStdout();
   EXPECT_TRUE(writer->Prepare());
   EXPECT_TRUE(writer->Output("t", binary, listing));
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   fclose(binary);
-  fclose(listing);
 }
 
 TEST_P(BothWriters, SecondPrepareFailsAndKeepsTheStream) {
@@ -370,14 +367,13 @@ TEST_P(BothWriters, SecondPrepareFailsAndKeepsTheStream) {
             "Writer data has already been prepared for output!\n");
   EXPECT_EQ(writer->GetOutputSize(), before);
   FILE* binary = tmpfile();
-  FILE* listing = tmpfile();
+  TempListing listing;
   EXPECT_TRUE(writer->Output("t", binary, listing));
   const std::string stream = ReadAll(binary);
   const Bytes expected = GetParam() == Kind::kByte ? Concat({{0x0A}, item, {0x00}})
                                                    : Concat({{0x05}, item, {0x00}});
   EXPECT_EQ(Bytes(stream.begin(), stream.end()), expected);
   fclose(binary);
-  fclose(listing);
 }
 
 TEST_P(BothWriters, FullCapacityWorks) {
@@ -459,14 +455,13 @@ TEST_P(BothWriters, ShortWriteFails) {
   WriteFile(dir / "ro.bin", std::string());
   FILE* binary = fopen((dir / "ro.bin").c_str(), "rb");  // writes fail
   ASSERT_NE(binary, nullptr);
-  FILE* listing = tmpfile();
+  TempListing listing;
   testing::internal::CaptureStdout();
   EXPECT_TRUE(writer->Prepare());
   EXPECT_FALSE(writer->Output("t", binary, listing));
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error writing binary data\n");
-  EXPECT_EQ(ReadAll(listing), "");
+  EXPECT_EQ(listing.Text(), "");
   fclose(binary);
-  fclose(listing);
 }
 
 TEST_P(BothWriters, InitResetsTheWriter) {

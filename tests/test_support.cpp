@@ -11,6 +11,8 @@
 #include <sstream>
 
 #include "driver/interpreter.h"
+#include "formats/compression_modes.h"
+#include "formats/data_types.h"
 #include "tokeniser/tokeniser.h"
 #include "writers/bin_writer.h"
 
@@ -73,10 +75,12 @@ std::string ShellQuote(const std::string& text) {
 }  // namespace
 
 RunResult RunProgram(const std::string& dir, const std::string& program,
-                     const std::vector<std::string>& args) {
+                     const std::vector<std::string>& args, bool separateErrors) {
   std::string command = "cd " + ShellQuote(dir) + " && " + ShellQuote(program);
   for (const std::string& arg : args) command += " " + ShellQuote(arg);
-  command += " 2>&1";
+  const TempDir errorsDir;
+  const std::string errorsPath = errorsDir / "stderr";
+  command += separateErrors ? " 2>" + ShellQuote(errorsPath) : " 2>&1";
   RunResult result;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return result;
@@ -85,11 +89,12 @@ RunResult RunProgram(const std::string& dir, const std::string& program,
   while ((count = fread(block, 1, sizeof block, pipe)) > 0) result.output.append(block, count);
   const int status = pclose(pipe);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (separateErrors) result.errors = ReadText(errorsPath);
   return result;
 }
 
 RunResult RunKestrip(const std::string& dir, const std::vector<std::string>& args) {
-  return RunProgram(dir, KESTRIP_BINARY, args);
+  return RunProgram(dir, KESTRIP_BINARY, args, true);
 }
 
 ScriptRun RunScriptFile(const TempDir& dir, const std::string& script) {
@@ -132,16 +137,18 @@ InProcessRun RunScriptText(const std::string& script) {
   InProcessRun run;
   CMemoryTokeniser tokeniser(script.data(), script.size());
   FILE* binary = tmpfile();
-  FILE* listing = tmpfile();
+  TempListing listing;
   testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
   run.result = process_script(tokeniser, binary, listing);
   fflush(stdout);
+  fflush(stderr);
+  run.errors = testing::internal::GetCapturedStderr();
   run.output = testing::internal::GetCapturedStdout();
   const std::string bytes = ReadAll(binary);
   run.binary.assign(bytes.begin(), bytes.end());
-  run.listing = ReadAll(listing);
+  run.listing = listing.Text();
   fclose(binary);
-  fclose(listing);
   return run;
 }
 
@@ -152,9 +159,10 @@ ConverterRun RunConverter(Converter convert, const std::string& arguments, const
   tokeniser.Start();
   cBinWriter writer;
   writer.Init();
-  FILE* listing = tmpfile();
+  TempListing listing;
   FILE* binary = tmpfile();
-  FILE* writerLines = tmpfile();
+  TempListing writerLines;
+  listing.get().BeginItem(tag, FindDataTypeOf(convert), FindCompression("compressnone"));
   testing::internal::CaptureStdout();
   run.result = convert(tag, tokeniser, writer, listing, address);
   if (writer.Prepare()) writer.Output(tag, binary, writerLines);
@@ -162,10 +170,8 @@ ConverterRun RunConverter(Converter convert, const std::string& arguments, const
   run.output = testing::internal::GetCapturedStdout();
   const std::string bytes = ReadAll(binary);
   run.bytes.assign(bytes.begin(), bytes.end());
-  run.listing = ReadAll(listing);
-  fclose(listing);
+  run.listing = listing.Text();
   fclose(binary);
-  fclose(writerLines);
   return run;
 }
 

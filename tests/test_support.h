@@ -10,6 +10,7 @@
 
 #include "bmp_file.h"
 #include "converters/converters.h"
+#include "listing/listing.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -36,20 +37,39 @@ bool FileExists(const std::string& path);
 // Everything written to an open temporary file, from its start.
 std::string ReadAll(FILE* file);
 
+// A listing writer over a temporary file, for calling writers and
+// converters directly; Text() is everything written to it.
+class TempListing {
+ public:
+  TempListing() : file_(tmpfile()), listing_(file_) {}
+  ~TempListing() { fclose(file_); }
+  TempListing(const TempListing&) = delete;
+  TempListing& operator=(const TempListing&) = delete;
+  operator cListing&() { return listing_; }
+  cListing& get() { return listing_; }
+  std::string Text() { return ReadAll(file_); }
+
+ private:
+  FILE* file_;
+  cListing listing_;
+};
+
 Bytes Repeat(uint8_t value, size_t count);
 Bytes Concat(std::initializer_list<Bytes> parts);
 
 // The outcome of a run of the real program.
 struct RunResult {
-  std::string output;  // standard output
+  std::string output;  // standard output (and standard error, unless kept apart)
+  std::string errors;  // standard error, when kept apart
   int status = 0;      // exit status, 0..255
 };
 
 // Runs `program` in `dir` with the given arguments (shell-quoted);
-// standard output and standard error together.
+// standard output and standard error together, or apart when
+// `separateErrors` is set.
 RunResult RunProgram(const std::string& dir, const std::string& program,
-                     const std::vector<std::string>& args);
-// The same for the kestrip binary.
+                     const std::vector<std::string>& args, bool separateErrors = false);
+// The kestrip binary, its standard error kept apart (the diagnostics).
 RunResult RunKestrip(const std::string& dir, const std::vector<std::string>& args);
 
 // The usual run: script.kst -> out.bin, out.lst, all in `dir`.
@@ -70,6 +90,7 @@ std::string Totals(int byteTotal);
 struct InProcessRun {
   bool result = false;
   std::string output;
+  std::string errors;  // standard error: the diagnostics
   Bytes binary;
   std::string listing;
 };

@@ -16,6 +16,8 @@
 #include "converters/converter_support.h"
 #include "converters/converters.h"
 #include "converters/pixel_helpers.h"
+#include "io/console.h"
+#include "listing/listing.h"
 #include "writers/bin_writer.h"
 
 namespace {
@@ -40,21 +42,19 @@ void AppendAttributeRows(const cBitmap& bitmap, cBinWriter& writer) {
 
 }  // namespace
 
-bool process_colourblock(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
+bool process_colourblock(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, cListing& listing,
                          int address) {
   cBitmap bitmap;
   std::string fileName;
   if (!LoadImageArgument(kConverterName, tokeniser, bitmap, fileName)) return false;
   if (bitmap.GetHeight() % 2 != 0) {
-    printf("process_colourblock image height must be a multiple of 2\n");
+    Fault("process_colourblock image height must be a multiple of 2\n");
     return false;
   }
 
   AppendAttributeRows(bitmap, writer);
 
-  WriteListingHead(listing, "colour block", fileName, tag, address);
-  WriteSymbol(listing, tag, "width", bitmap.GetWidth());
-  WriteSymbol(listing, tag, "height", bitmap.GetHeight() / 2);
-  WriteSymbol(listing, tag, "size", writer.GetSize());
+  listing.ItemBlock(fileName, tag, address,
+                    {bitmap.GetWidth(), bitmap.GetHeight() / 2, writer.GetSize()});
   return true;
 }

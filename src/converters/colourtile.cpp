@@ -21,6 +21,8 @@
 #include "converters/converter_support.h"
 #include "converters/converters.h"
 #include "converters/pixel_helpers.h"
+#include "io/console.h"
+#include "listing/listing.h"
 #include "writers/bin_writer.h"
 
 namespace {
@@ -72,7 +74,7 @@ bool AppendCell(const cBitmap& bitmap, int cellX, int cellY, cBinWriter& writer,
       const int x = kCellSize * cellX + column;
       const int index = pixelRow.index[column];
       if (!colours.Take(index)) {
-        printf("process_colourtile found more than two colours in a tile at %d,%d\n", x, y);
+        Fault("process_colourtile found more than two colours in a tile at %d,%d\n", x, y);
         return false;
       }
       pixels = PushBit(pixels, colours.IsInk(index));
@@ -86,13 +88,13 @@ bool AppendCell(const cBitmap& bitmap, int cellX, int cellY, cBinWriter& writer,
 
 }  // namespace
 
-bool process_colourtile(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
+bool process_colourtile(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, cListing& listing,
                         int address) {
   cBitmap bitmap;
   std::string fileName;
   if (!LoadImageArgument(kConverterName, tokeniser, bitmap, fileName)) return false;
   if (bitmap.GetWidth() % kCellSize != 0 || bitmap.GetHeight() % kCellSize != 0) {
-    printf("process_colourtile image width and height must be a multiple of 8\n");
+    Fault("process_colourtile image width and height must be a multiple of 8\n");
     return false;
   }
 
@@ -109,8 +111,6 @@ bool process_colourtile(const char* tag, CTokeniser& tokeniser, cBinWriter& writ
   }
   writer.AddBytes(attributes.data(), static_cast<int>(attributes.size()));
 
-  WriteListingHead(listing, "colourtile", fileName, tag, address);
-  WriteSymbol(listing, tag, "charwidth", charWidth);
-  WriteSymbol(listing, tag, "charheight", charHeight);
+  listing.ItemBlock(fileName, tag, address, {charWidth, charHeight});
   return true;
 }

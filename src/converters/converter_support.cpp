@@ -2,14 +2,26 @@
 
 #include "bitmap/bitmap.h"
 #include "converters/pixel_helpers.h"
+#include "io/console.h"
 #include "tokeniser/tokeniser.h"
+
+bool HoldsControlCharacter(const std::string& text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) < 32) return true;
+  }
+  return false;
+}
 
 bool ReadFileName(const char* converterName, CTokeniser& tokeniser, std::string& fileName) {
   if (tokeniser.NextToken() != kTokenWord) {
-    printf("%s expected filename\n", converterName);
+    Fault("%s expected filename\n", converterName);
     return false;
   }
   fileName = tokeniser.GetString();
+  if (HoldsControlCharacter(fileName)) {
+    Fault("File name must not contain control characters\n");
+    return false;
+  }
   return true;
 }
 
@@ -17,33 +29,14 @@ bool LoadImageArgument(const char* converterName, CTokeniser& tokeniser, cBitmap
                        std::string& fileName) {
   if (!ReadFileName(converterName, tokeniser, fileName)) return false;
   if (!bitmap.Load(fileName.c_str())) {
-    printf("%s couldn't open '%s'\n", converterName, fileName.c_str());
+    Fault("%s couldn't open '%s'\n", converterName, fileName.c_str());
     return false;
   }
   return true;
 }
 
-void WriteListingHead(FILE* listing, const char* dataType, const std::string& fileName,
-                      const char* tag, int address) {
-  fprintf(listing, "; Data type: %s\n", dataType);
-  fprintf(listing, "; Input file: %s\n", fileName.c_str());
-  fprintf(listing, "%s_address equ %d\n", tag, address);
-}
-
-void WriteScreenListing(FILE* listing, const char* dataType, const std::string& fileName,
-                        const char* tag, int address, int height, int size) {
-  WriteListingHead(listing, dataType, fileName, tag, address);
-  WriteSymbol(listing, tag, "width", kDisplayWidth);
-  WriteSymbol(listing, tag, "height", height);
-  WriteSymbol(listing, tag, "size", size);
-}
-
 bool CheckDisplayWidth(const char* converterName, const cBitmap& bitmap) {
   if (bitmap.GetWidth() == kDisplayWidth) return true;
-  printf("%s image width must be %d\n", converterName, kDisplayWidth);
+  Fault("%s image width must be %d\n", converterName, kDisplayWidth);
   return false;
-}
-
-void WriteSymbol(FILE* listing, const char* tag, const char* symbol, int value) {
-  fprintf(listing, "%s_%s equ %d\n", tag, symbol, value);
 }

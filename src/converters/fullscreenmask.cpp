@@ -10,6 +10,8 @@
 #include "converters/converter_support.h"
 #include "converters/converters.h"
 #include "converters/pixel_helpers.h"
+#include "io/console.h"
+#include "listing/listing.h"
 #include "writers/bin_writer.h"
 
 // Pair: the eight pixels x..x+7 of one row (x a multiple of 8) give
@@ -139,26 +141,25 @@ bool compress_fullscreenmask(const uint8_t* pairs, int height, cBinWriter& write
 }
 
 bool process_fullscreenmask(const char* tag, CTokeniser& tokeniser, cBinWriter& writer,
-                            FILE* listing, int address) {
+                            cListing& listing, int address) {
   cBitmap bitmap;
   std::string fileName;
   if (!LoadImageArgument("process_fullscreenmask", tokeniser, bitmap, fileName)) return false;
   const int height = bitmap.GetHeight();
   if (bitmap.GetWidth() != kDisplayWidth || !IsWholeThirdsHeight(height)) {
-    printf("Fullscreenmask image must be 256x64, 256x128 or 256x192\n");
+    Fault("Fullscreenmask image must be 256x64, 256x128 or 256x192\n");
     return false;
   }
   const std::unique_ptr<uint8_t[]> pairs = grab_fullscreenmask(bitmap);
   if (!pairs) {
-    printf("Fullscreenmask failed to grab data!\n");
+    Fault("Fullscreenmask failed to grab data!\n");
     return false;
   }
   if (!compress_fullscreenmask(pairs.get(), height, writer)) {
-    printf("Fullscreenmask failed to compress data!\n");
+    Fault("Fullscreenmask failed to compress data!\n");
     return false;
   }
 
-  WriteScreenListing(listing, "full screen mask", fileName, tag, address, height,
-                     writer.GetSize());
+  listing.ItemBlock(fileName, tag, address, {kDisplayWidth, height, writer.GetSize()});
   return true;
 }

@@ -8,6 +8,8 @@
 #include "converters/converter_support.h"
 #include "converters/converters.h"
 #include "converters/pixel_helpers.h"
+#include "io/console.h"
+#include "listing/listing.h"
 #include "writers/bin_writer.h"
 
 namespace {
@@ -24,7 +26,7 @@ void AppendInDisplayOrder(const cBitmap& bitmap, cBinWriter& writer) {
 
 }  // namespace
 
-bool process_gfxblock(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
+bool process_gfxblock(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, cListing& listing,
                       int address) {
   cBitmap bitmap;
   std::string fileName;
@@ -32,11 +34,11 @@ bool process_gfxblock(const char* tag, CTokeniser& tokeniser, cBinWriter& writer
   if (!CheckDisplayWidth(kName, bitmap)) return false;
   const int height = bitmap.GetHeight();
   if (!IsWholeThirdsHeight(height)) {
-    printf("%s image height must be 64, 128 or 192\n", kName);
+    Fault("%s image height must be 64, 128 or 192\n", kName);
     return false;
   }
   AppendInDisplayOrder(bitmap, writer);
 
-  WriteScreenListing(listing, "gfx block", fileName, tag, address, height, writer.GetSize());
+  listing.ItemBlock(fileName, tag, address, {kDisplayWidth, height, writer.GetSize()});
   return true;
 }

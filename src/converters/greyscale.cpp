@@ -9,6 +9,7 @@
 #include "bitmap/bitmap.h"
 #include "converters/converter_support.h"
 #include "converters/converters.h"
+#include "listing/listing.h"
 #include "writers/bin_writer.h"
 
 namespace {
@@ -42,16 +43,14 @@ void AppendGreyLevels(const cBitmap& bitmap, cBinWriter& writer) {
 
 }  // namespace
 
-bool process_greyscale(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
+bool process_greyscale(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, cListing& listing,
                        int address) {
   cBitmap bitmap;
   std::string fileName;
   if (!LoadImageArgument(kName, tokeniser, bitmap, fileName)) return false;
   AppendGreyLevels(bitmap, writer);
 
-  WriteListingHead(listing, "greyscale", fileName, tag, address);
-  WriteSymbol(listing, tag, "width", bitmap.GetWidth());
-  WriteSymbol(listing, tag, "height", bitmap.GetHeight());
-  WriteSymbol(listing, tag, "size", writer.GetSize());
+  listing.ItemBlock(fileName, tag, address,
+                    {bitmap.GetWidth(), bitmap.GetHeight(), writer.GetSize()});
   return true;
 }

@@ -14,6 +14,8 @@
 #include "converters/converter_support.h"
 #include "converters/converters.h"
 #include "converters/pixel_helpers.h"
+#include "io/console.h"
+#include "listing/listing.h"
 #include "writers/bin_writer.h"
 
 namespace {
@@ -44,19 +46,9 @@ bool AppendFrame(const cBitmap& frame, const FrameSize& size, cBinWriter& writer
   return true;
 }
 
-void WriteListing(FILE* listing, const char* tag, int address, const std::string& baseName,
-                  const FrameSize& size, int frames, int byteCount) {
-  WriteListingHead(listing, "line anim", baseName, tag, address);
-  WriteSymbol(listing, tag, "framewidth", size.width);
-  WriteSymbol(listing, tag, "framecharwidth", size.width / 8);
-  WriteSymbol(listing, tag, "frameheight", size.height);
-  WriteSymbol(listing, tag, "frames", frames);
-  WriteSymbol(listing, tag, "size", byteCount);
-}
-
 }  // namespace
 
-bool process_lineanim(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
+bool process_lineanim(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, cListing& listing,
                       int address) {
   std::string baseName;
   if (!ReadFileName("process_lineanim", tokeniser, baseName)) return false;
@@ -74,12 +66,12 @@ bool process_lineanim(const char* tag, CTokeniser& tokeniser, cBinWriter& writer
     }
     if (frames == 0) {
       if (frame.GetWidth() % 8 != 0) {
-        printf("process_lineanim image width must be a multiple of 8\n");
+        Fault("process_lineanim image width must be a multiple of 8\n");
         break;
       }
       size = {frame.GetWidth(), frame.GetHeight()};
     } else if (frame.GetWidth() != size.width || frame.GetHeight() != size.height) {
-      printf("image %s has different size to base image\n", fileName.c_str());
+      Fault("image %s has different size to base image\n", fileName.c_str());
       break;
     }
     const bool fitted = AppendFrame(frame, size, writer);
@@ -93,10 +85,11 @@ bool process_lineanim(const char* tag, CTokeniser& tokeniser, cBinWriter& writer
   }
 
   if (frames == 0) {
-    printf("no images found!\n");
+    Fault("no images found!\n");
     return false;
   }
   if (!complete) return false;
-  WriteListing(listing, tag, address, baseName, size, frames, writer.GetSize());
+  listing.ItemBlock(baseName, tag, address,
+                    {size.width, size.width / 8, size.height, frames, writer.GetSize()});
   return true;
 }

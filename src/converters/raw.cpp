@@ -3,6 +3,8 @@
 
 #include "converters/converter_support.h"
 #include "converters/converters.h"
+#include "io/console.h"
+#include "listing/listing.h"
 #include "tokeniser/tokeniser.h"
 #include "writers/bin_writer.h"
 
@@ -20,19 +22,18 @@ void AppendFile(FILE* file, cBinWriter& writer) {
 
 }  // namespace
 
-bool process_raw(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
+bool process_raw(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, cListing& listing,
                  int address) {
   std::string fileName;
   if (!ReadFileName("process_raw", tokeniser, fileName)) return false;
   FILE* file = fopen(fileName.c_str(), "rb");
   if (!file) {
-    printf("process_raw couldn't open '%s'\n", fileName.c_str());
+    Fault("process_raw couldn't open '%s'\n", fileName.c_str());
     return false;
   }
   AppendFile(file, writer);
   fclose(file);
 
-  WriteListingHead(listing, "raw", fileName, tag, address);
-  WriteSymbol(listing, tag, "length", writer.GetSize());
+  listing.ItemBlock(fileName, tag, address, {writer.GetSize()});
   return true;
 }

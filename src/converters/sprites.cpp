@@ -19,18 +19,19 @@
 #include "converters/converter_support.h"
 #include "converters/converters.h"
 #include "converters/pixel_helpers.h"
+#include "io/console.h"
+#include "listing/listing.h"
 #include "writers/bin_writer.h"
 
 namespace {
 
 struct SpriteKind {
   const char* converterName;
-  const char* dataType;  // the listing's data-type comment
   bool masked;
 };
 
-constexpr SpriteKind kMaskedSprite{"process_maskedsprite", "masked sprite", true};
-constexpr SpriteKind kUnmaskedSprite{"process_unmaskedsprite", "unmasked sprite", false};
+constexpr SpriteKind kMaskedSprite{"process_maskedsprite", true};
+constexpr SpriteKind kUnmaskedSprite{"process_unmaskedsprite", false};
 
 // The graphic bit per palette entry. In a masked sprite the mask colour is
 // never ink; in an unmasked one it is judged by brightness like any other.
@@ -56,33 +57,30 @@ void AppendSprite(const cBitmap& bitmap, bool masked, cBinWriter& writer) {
 }
 
 bool ProcessSprite(const SpriteKind& kind, const char* tag, CTokeniser& tokeniser,
-                   cBinWriter& writer, FILE* listing, int address) {
+                   cBinWriter& writer, cListing& listing, int address) {
   cBitmap bitmap;
   std::string fileName;
   if (!LoadImageArgument(kind.converterName, tokeniser, bitmap, fileName)) return false;
   const int width = bitmap.GetWidth();
   if (width % 8 != 0) {
-    printf("%s image width must be a multiple of 8\n", kind.converterName);
+    Fault("%s image width must be a multiple of 8\n", kind.converterName);
     return false;
   }
   AppendSprite(bitmap, kind.masked, writer);
 
-  WriteListingHead(listing, kind.dataType, fileName, tag, address);
-  WriteSymbol(listing, tag, "width", width);
-  WriteSymbol(listing, tag, "charwidth", width / 8);
-  WriteSymbol(listing, tag, "height", bitmap.GetHeight());
-  WriteSymbol(listing, tag, "size", writer.GetSize());
+  listing.ItemBlock(fileName, tag, address,
+                    {width, width / 8, bitmap.GetHeight(), writer.GetSize()});
   return true;
 }
 
 }  // namespace
 
-bool process_maskedsprite(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
+bool process_maskedsprite(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, cListing& listing,
                           int address) {
   return ProcessSprite(kMaskedSprite, tag, tokeniser, writer, listing, address);
 }
 
 bool process_unmaskedsprite(const char* tag, CTokeniser& tokeniser, cBinWriter& writer,
-                            FILE* listing, int address) {
+                            cListing& listing, int address) {
   return ProcessSprite(kUnmaskedSprite, tag, tokeniser, writer, listing, address);
 }

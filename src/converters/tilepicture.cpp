@@ -32,6 +32,8 @@
 #include "converters/converter_support.h"
 #include "converters/converters.h"
 #include "converters/pixel_helpers.h"
+#include "io/console.h"
+#include "listing/listing.h"
 #include "writers/bin_writer.h"
 
 namespace {
@@ -111,7 +113,7 @@ void AppendPicture(const TilePicture& picture, cBinWriter& writer) {
 
 }  // namespace
 
-bool process_tilepicture(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
+bool process_tilepicture(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, cListing& listing,
                          int address) {
   cBitmap bitmap;
   std::string fileName;
@@ -119,7 +121,7 @@ bool process_tilepicture(const char* tag, CTokeniser& tokeniser, cBinWriter& wri
   const int width = bitmap.GetWidth();
   const int height = bitmap.GetHeight();
   if (width % kCellSize != 0 || height % kCellSize != 0) {
-    printf("process_tilepicture image width and height must be a multiple of 8\n");
+    Fault("process_tilepicture image width and height must be a multiple of 8\n");
     return false;
   }
 
@@ -130,7 +132,7 @@ bool process_tilepicture(const char* tag, CTokeniser& tokeniser, cBinWriter& wri
   const std::vector<Tile> cells = CutCells(bitmap, charWidth, charHeight);
   const TilePicture picture = RemoveDuplicates(cells);
   if (picture.tooManyTiles) {
-    printf("process_tilepicture found %d unique tiles, more than the 256 a map byte can name\n",
+    Fault("process_tilepicture found %d unique tiles, more than the 256 a map byte can name\n",
            static_cast<int>(CountDifferentTiles(cells)));
     return false;
   }
@@ -139,14 +141,9 @@ bool process_tilepicture(const char* tag, CTokeniser& tokeniser, cBinWriter& wri
   const int cellCount = static_cast<int>(picture.map.size());
   const int uniqueTiles = static_cast<int>(picture.tileSet.size());
 
-  WriteListingHead(listing, "tilepicture", fileName, tag, address);
-  WriteSymbol(listing, tag, "width", width);
-  WriteSymbol(listing, tag, "charwidth", charWidth);
-  WriteSymbol(listing, tag, "height", height);
-  WriteSymbol(listing, tag, "charheight", charHeight);
-  WriteSymbol(listing, tag, "uniquetiles", uniqueTiles);
-  WriteSymbol(listing, tag, "tileset_offset", cellCount);
-  WriteSymbol(listing, tag, "size", cellCount + kCellSize * uniqueTiles);
-  fprintf(listing, "; %d unique tiles out of %d\n", uniqueTiles, cellCount);
+  listing.ItemBlock(fileName, tag, address,
+                    {width, charWidth, height, charHeight, uniqueTiles, cellCount,
+                     cellCount + kCellSize * uniqueTiles});
+  listing.Comment("%d unique tiles out of %d", uniqueTiles, cellCount);
   return true;
 }

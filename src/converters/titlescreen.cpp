@@ -23,6 +23,8 @@
 #include "converters/converter_support.h"
 #include "converters/converters.h"
 #include "converters/pixel_helpers.h"
+#include "io/console.h"
+#include "listing/listing.h"
 #include "writers/bin_writer.h"
 
 namespace {
@@ -132,14 +134,14 @@ void AppendAttributes(const CellTable& cells, cBinWriter& writer) {
 
 }  // namespace
 
-bool process_titlescreen(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, FILE* listing,
+bool process_titlescreen(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, cListing& listing,
                          int address) {
   cBitmap bitmap;
   std::string fileName;
   if (!LoadImageArgument(kName, tokeniser, bitmap, fileName)) return false;
   if (!CheckDisplayWidth(kName, bitmap)) return false;
   if (bitmap.GetHeight() != kScreenHeight) {
-    printf("%s image height must be 192\n", kName);
+    Fault("%s image height must be 192\n", kName);
     return false;
   }
   CellTable cells;
@@ -147,8 +149,6 @@ bool process_titlescreen(const char* tag, CTokeniser& tokeniser, cBinWriter& wri
   AppendBitmap(bitmap, cells, writer);
   AppendAttributes(cells, writer);
 
-  // The same data-type line as the graphics block: a screen is one too.
-  WriteScreenListing(listing, "gfx block", fileName, tag, address, kScreenHeight,
-                     writer.GetSize());
+  listing.ItemBlock(fileName, tag, address, {kDisplayWidth, kScreenHeight, writer.GetSize()});
   return true;
 }

@@ -6,6 +6,9 @@
 
 #include <cerrno>
 
+#include "io/console.h"
+#include "io/run_files.h"
+
 namespace {
 
 // Closes the descriptor on every path out of ReadInputFile.
@@ -39,7 +42,8 @@ ssize_t ReadUpTo(int fd, uint8_t* buffer, size_t count) {
 
 }  // namespace
 
-InputStatus ReadInputFile(const char* path, size_t limit, std::vector<uint8_t>& bytes) {
+InputStatus ReadInputFile(const char* path, size_t limit, std::vector<uint8_t>& bytes,
+                          FileIdentity* identity) {
   bytes.clear();
   const Descriptor file(open(path, O_RDONLY | O_CLOEXEC));
   if (file.get() < 0) return errno == ENOENT || errno == ENOTDIR ? InputStatus::kMissing
@@ -47,6 +51,14 @@ InputStatus ReadInputFile(const char* path, size_t limit, std::vector<uint8_t>& 
   struct stat info;
   if (fstat(file.get(), &info) != 0) return InputStatus::kReadError;
   if (S_ISDIR(info.st_mode)) return InputStatus::kCannotOpen;
+  if (identity) *identity = {info.st_dev, info.st_ino};
+  cRunFiles* const run = cRunFiles::Current();
+  if (run) {
+    if (const std::string* output = run->OutputAt({info.st_dev, info.st_ino})) {
+      Fault("Input file '%s' is the output file '%s'\n", path, output->c_str());
+      return InputStatus::kIsAnOutput;
+    }
+  }
 
   // A regular file is read in one call sized one byte past its length, which
   // both reads it whole and shows it ended there. Anything else (a pipe, a
@@ -72,11 +84,13 @@ InputStatus ReadInputFile(const char* path, size_t limit, std::vector<uint8_t>& 
     const bool ended = static_cast<size_t>(got) < want;
     if (held > limit) {
       bytes.resize(limit);
+      if (run) run->RecordInput(path);
       return InputStatus::kTooLarge;
     }
     if (ended) break;
     step = 64 * 1024;
   }
   bytes.resize(held);
+  if (run) run->RecordInput(path);
   return InputStatus::kRead;
 }

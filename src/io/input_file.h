@@ -14,9 +14,16 @@ enum class InputStatus {
   kCannotOpen,  // it exists but cannot be opened (permissions), or is a directory
   kReadError,   // opened, but a read failed part-way
   kTooLarge,    // it holds more than `limit` bytes; `bytes` holds the first `limit`
+  kIsAnOutput,  // it is one of the current run's outputs (a message was printed)
 };
+
+struct FileIdentity;
 
 // Reads the file at `path` into `bytes`, at most `limit` bytes of it. A
 // file longer than that gives kTooLarge with its first `limit` bytes, so a
 // caller can decide whether the excess is an error or only needs noticing.
-InputStatus ReadInputFile(const char* path, size_t limit, std::vector<uint8_t>& bytes);
+// Within a run (cRunFiles::Scope), a file that is one of the run's outputs
+// is refused with a message, and every file read is recorded as an input.
+// `identity`, when given, receives the file's identity.
+InputStatus ReadInputFile(const char* path, size_t limit, std::vector<uint8_t>& bytes,
+                          FileIdentity* identity = nullptr);

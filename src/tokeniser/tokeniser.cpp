@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstdint>
 
+#include "io/input_file.h"
+
 namespace {
 
 // Character classes look at bytes 0..127 only: bytes 128..255 belong to none.
@@ -28,6 +30,9 @@ bool EqualsIgnoringCase(const char* text, const char* word) {
 bool CTokeniser::Start() {
   charPutBack_ = false;
   tokenPutBack_ = false;
+  next_ = SourcePosition();
+  last_ = SourcePosition{1, 0};
+  tokenPosition_ = SourcePosition();
   return true;
 }
 
@@ -41,20 +46,38 @@ int CTokeniser::GetNumber() { return number_; }
 int CTokeniser::ReadScannedChar() {
   if (charPutBack_) {
     charPutBack_ = false;
+    last_ = putBackPosition_;
     return putBackChar_;
   }
-  return ReadChar();
+  const int c = ReadChar();
+  if (c == -1) return c;
+  last_ = next_;
+  if (c == '\n') {
+    ++next_.line;
+    next_.column = 1;
+  } else {
+    ++next_.column;
+  }
+  return c;
 }
 
 void CTokeniser::PutBackChar(int c) {
   charPutBack_ = true;
   putBackChar_ = c;
+  putBackPosition_ = last_;
+}
+
+// The character just read begins the token (or is the end of input).
+void CTokeniser::MarkTokenStart() {
+  tokenPosition_ = last_.column == 0 ? SourcePosition() : last_;
 }
 
 void CTokeniser::BeginScan() {
   text_[0] = '\0';
   length_ = 0;
   truncated_ = false;
+  holdsNul_ = false;
+  invalidReason_ = InvalidReason::kNone;
   number_ = 0;
 }
 
@@ -94,7 +117,9 @@ int CTokeniser::NextToken() {
     const int c = ReadScannedChar();
     switch (state) {
       case ScanState::kStart:
+        if (c != -1 && !IsWhiteSpace(c) && c != '#') MarkTokenStart();
         if (c == -1) {
+          MarkTokenStart();
           kind = kTokenEnd;
         } else if (c == '#') {
           state = ScanState::kComment;
@@ -109,6 +134,8 @@ int CTokeniser::NextToken() {
           Append(c);
           state = ScanState::kNumber;
         } else {
+          invalidReason_ = InvalidReason::kCharacter;
+          invalidCharacter_ = c;
           kind = kTokenInvalid;
         }
         break;
@@ -117,6 +144,7 @@ int CTokeniser::NextToken() {
           BeginScan();
           state = ScanState::kStart;
         } else if (c == -1) {
+          MarkTokenStart();
           kind = kTokenEnd;
         }
         break;
@@ -130,10 +158,13 @@ int CTokeniser::NextToken() {
         break;
       case ScanState::kQuoted:
         if (c == -1) {
+          invalidReason_ = InvalidReason::kUnclosedQuote;
           kind = kTokenInvalid;
         } else if (c == '"') {
           kind = kTokenWord;
         } else {
+          // A NUL would cut the text short where C strings meet it.
+          if (c == 0) holdsNul_ = true;
           Append(c);
         }
         break;
@@ -147,7 +178,10 @@ int CTokeniser::NextToken() {
         break;
     }
   }
-  if (truncated_) {
+  if (truncated_ || holdsNul_) {
+    if (kind != kTokenInvalid) {
+      invalidReason_ = truncated_ ? InvalidReason::kTooLong : InvalidReason::kNulInQuote;
+    }
     kind = kTokenInvalid;
   } else if (kind == kTokenNumber) {
     number_ = ScanNumberValue();
@@ -160,25 +194,26 @@ CFileTokeniser::~CFileTokeniser() { Stop(); }
 
 bool CFileTokeniser::Open(const char* path) {
   Stop();
-  file_ = fopen(path, "rb");
-  return file_ != nullptr;
+  const InputStatus status = ReadInputFile(path, kMaxScriptSize, text_);
+  readFailed_ = status == InputStatus::kReadError || status == InputStatus::kTooLarge;
+  open_ = status == InputStatus::kRead;
+  if (!open_) text_.clear();
+  return open_;
 }
 
-bool CFileTokeniser::Start() { return CTokeniser::Start() && file_ != nullptr; }
+bool CFileTokeniser::Start() { return CTokeniser::Start() && open_; }
 
 void CFileTokeniser::Stop() {
-  if (file_) {
-    fclose(file_);
-    file_ = nullptr;
-  }
+  open_ = false;
+  text_.clear();
+  position_ = 0;
   CTokeniser::Stop();
 }
 
-// Once the file is at its end every call returns -1.
+// Once the script is at its end every call returns -1.
 int CFileTokeniser::ReadChar() {
-  if (!file_) return -1;
-  const int c = fgetc(file_);
-  return c == EOF ? -1 : c;
+  if (!open_ || position_ >= text_.size()) return -1;
+  return text_[position_++];
 }
 
 int CMemoryTokeniser::ReadChar() {

@@ -3,6 +3,9 @@
 #include <cstring>
 #include <new>
 
+#include "io/console.h"
+#include "listing/listing.h"
+
 void cBinWriter::Init() {
   // A failed allocation leaves a capacity of 0: every byte is then refused
   // and Prepare reports the overflow.
@@ -30,22 +33,22 @@ bool cBinWriter::AddBytes(const uint8_t* bytes, int count) {
 
 bool cBinWriter::CheckNotOverflowed() const {
   if (overflowed_) {
-    printf("Item data is larger than the %d bytes an item can hold\n", kCapacity);
+    Fault("Item data is larger than the %d bytes an item can hold\n", kCapacity);
     return false;
   }
   return true;
 }
 
-void cBinWriter::PrintNotPrepared() { printf("Writer hadn't been prepared for output!\n"); }
+void cBinWriter::PrintNotPrepared() { Fault("Writer hadn't been prepared for output!\n"); }
 
 void cBinWriter::PrintAlreadyPrepared() {
-  printf("Writer data has already been prepared for output!\n");
+  Fault("Writer data has already been prepared for output!\n");
 }
 
 bool cBinWriter::WriteBlock(FILE* binary, const uint8_t* bytes, int count) {
   const size_t written = count > 0 ? fwrite(bytes, 1, static_cast<size_t>(count), binary) : 0;
   if (written != static_cast<size_t>(count)) {
-    printf("Error writing binary data\n");
+    Fault("Error writing binary data\n");
     return false;
   }
   return true;
@@ -61,14 +64,14 @@ bool cBinWriter::Prepare() {
   return true;
 }
 
-bool cBinWriter::Output(const char* /*tag*/, FILE* binary, FILE* listing) {
+bool cBinWriter::Output(const char* /*tag*/, FILE* binary, cListing& listing) {
   if (!prepared_) {
     PrintNotPrepared();
     return false;
   }
   if (!WriteBlock(binary, Data(), size_)) return false;
-  fprintf(listing, "; %d bytes written\n", size_);
-  fprintf(listing, "; no compression used\n");
+  listing.Comment("%d bytes written", size_);
+  listing.Comment("no compression used");
   return true;
 }
 

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <memory>
 
+class cListing;
+
 class cBinWriter {
  public:
   // The most bytes one item can hold (50 KiB): it keeps every item's output,
@@ -25,10 +27,10 @@ class cBinWriter {
   // prepared or when more bytes were appended than the item can hold.
   virtual bool Prepare();
   // Writes the finished bytes to `binary` and the writer's lines to `listing`.
-  virtual bool Output(const char* tag, FILE* binary, FILE* listing);
+  virtual bool Output(const char* tag, FILE* binary, cListing& listing);
   // Number of bytes Output writes to the binary file.
   virtual int GetOutputSize();
-  // Item header type: 0 none, 1 byte, 2 word compression.
+  // Item header type: the compression mode's code (formats/compression_modes.h).
   virtual int GetType();
 
   // Appends one byte. On a full buffer stores nothing, marks the writer as

@@ -2,6 +2,10 @@
 // An item of an odd number of bytes is refused by Prepare.
 #pragma once
 
+#include "formats/compression_modes.h"
 #include "writers/compressed_writer.h"
 
-class cBinWriter_CompressedWord : public cBinWriter_RunLength<2, 2> {};
+class cBinWriter_CompressedWord : public cBinWriter_Compressed {
+ public:
+  cBinWriter_CompressedWord() : cBinWriter_Compressed(*FindCompression("compressword")) {}
+};

@@ -96,17 +96,3 @@ int EncodeRunLength(const uint8_t* data, int unitCount, int unitSize, uint8_t* s
   if (unitSize == 2) return Encoder<2>(data, stream).Encode(unitCount);
   return Encoder<1>(data, stream).Encode(unitCount);
 }
-
-void WriteCompressionListing(FILE* listing, const char* tag, const char* method, int compressedSize,
-                             int size) {
-  fprintf(listing, "%s_compressed_size equ %d\n", tag, compressedSize);
-  fprintf(listing, "; %d bytes written\n", compressedSize);
-  fprintf(listing, "; %s compression used saving %d bytes\n", method, size - compressedSize);
-  if (size == 0) {
-    // What "%0.1f" makes of 1 / 0 * 100, written out so as not to divide by 0.
-    fprintf(listing, "; data now at inf%% original size\n");
-  } else {
-    fprintf(listing, "; data now at %0.1f%% original size\n",
-            static_cast<double>(compressedSize) / static_cast<double>(size) * 100.0);
-  }
-}

@@ -36,7 +36,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 
 // The longest stream `unitCount` units of `unitSize` bytes can give: every
 // unit a literal, one control byte per 126 of them, and the terminator.
@@ -48,10 +47,3 @@ int RunLengthStreamBound(int unitCount, int unitSize);
 // bytes; nothing is written past that. Returns the stream's length,
 // terminator included. Cannot fail.
 int EncodeRunLength(const uint8_t* data, int unitCount, int unitSize, uint8_t* stream);
-
-// The four listing lines of both compressing writers: compressed-size
-// symbol, bytes written, bytes saved and the stream's size as a percentage
-// of `size`. `method` is "byte" or "word". An empty item has
-// no finite percentage: its line reads "; data now at inf% original size".
-void WriteCompressionListing(FILE* listing, const char* tag, const char* method, int compressedSize,
-                             int size);

@@ -1,0 +1,102 @@
+#include "io/output_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "io/console.h"
+
+namespace {
+
+// Big enough that a build of a thousand items goes out in a few writes.
+constexpr size_t kBufferSize = 256 * 1024;
+
+// Only a regular file (or a path not there yet) is replaced by a rename:
+// a device such as /dev/null or a pipe is written in place.
+bool CanReplace(const std::string& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode);
+}
+
+// "dir/name" -> "dir/.name.XXXXXX": beside the file, on the same file
+// system, so that the rename is atomic.
+std::string TemporaryPattern(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string dir = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  return dir + "." + name + ".XXXXXX";
+}
+
+// New files get the permissions a plain create would give them.
+void ApplyUmask(int fd) {
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+}
+
+}  // namespace
+
+cOutputFile::cOutputFile(const char* kind, std::string path, bool atomic)
+    : kind_(kind), path_(std::move(path)), atomic_(atomic) {}
+
+cOutputFile::~cOutputFile() {
+  CloseQuietly();
+  if (!temporaryPath_.empty()) unlink(temporaryPath_.c_str());
+}
+
+bool cOutputFile::Open() {
+  if (atomic_ && CanReplace(path_)) {
+    std::string pattern = TemporaryPattern(path_);
+    const int fd = mkstemp(&pattern[0]);
+    if (fd >= 0) {
+      ApplyUmask(fd);
+      temporaryPath_ = pattern;
+      file_ = fdopen(fd, "wb");
+      if (!file_) close(fd);
+    }
+  } else {
+    file_ = fopen(path_.c_str(), "wb");
+  }
+  if (!file_) {
+    Fault("Couldn't open '%s'\n", path_.c_str());
+    return false;
+  }
+  setvbuf(file_, nullptr, _IOFBF, kBufferSize);
+  struct stat info;
+  if (fstat(fileno(file_), &info) == 0) identity_ = {info.st_dev, info.st_ino};
+  return true;
+}
+
+bool cOutputFile::CloseQuietly() {
+  if (!file_) return closeError_ == 0;
+  const bool flushed = fflush(file_) == 0 && !ferror(file_);
+  if (!flushed) closeError_ = errno ? errno : EIO;
+  if (fclose(file_) != 0 && closeError_ == 0) closeError_ = errno ? errno : EIO;
+  file_ = nullptr;
+  return closeError_ == 0;
+}
+
+void cOutputFile::PrintCloseError(int error) const {
+  Fault("Error closing %s file\n", kind_);
+  fprintf(stderr, "kestrip: error: couldn't write '%s': %s\n", path_.c_str(), strerror(error));
+}
+
+bool cOutputFile::Close() {
+  if (CloseQuietly()) return true;
+  PrintCloseError(closeError_);
+  return false;
+}
+
+bool cOutputFile::Commit() {
+  if (!Close()) return false;
+  if (temporaryPath_.empty()) return true;
+  if (rename(temporaryPath_.c_str(), path_.c_str()) != 0) {
+    PrintCloseError(errno);
+    return false;
+  }
+  temporaryPath_.clear();
+  return true;
+}

@@ -1,0 +1,50 @@
+// An output file of a run. It is created when opened and filled through a
+// large stdio buffer (so the binary and the listing go out in a few big
+// writes); Close flushes and closes it and tells whether every byte reached
+// the file. An atomic output is written to a temporary file beside its path
+// and renamed into place by Commit, so a failed run leaves the previous file
+// untouched; without it the file is written in place and a failed run keeps
+// whatever was written.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "io/run_files.h"
+
+class cOutputFile {
+ public:
+  // `kind` names the file in messages: "binary", "listing", ...
+  cOutputFile(const char* kind, std::string path, bool atomic);
+  ~cOutputFile();
+  cOutputFile(const cOutputFile&) = delete;
+  cOutputFile& operator=(const cOutputFile&) = delete;
+
+  // Creates the file (or its temporary); prints "Couldn't open '%s'" and
+  // returns false when it can't.
+  bool Open();
+  FILE* get() const { return file_; }
+  const std::string& path() const { return path_; }
+  const char* kind() const { return kind_; }
+  // What is being written: the file itself or its temporary.
+  const FileIdentity& identity() const { return identity_; }
+
+  // Flushes and closes; false with "Error closing <kind> file" when a byte
+  // did not reach the file.
+  bool Close();
+  // Puts an atomic output in place (a plain one is in place already); false
+  // with the same message when the rename fails.
+  bool Commit();
+
+ private:
+  bool CloseQuietly();
+  void PrintCloseError(int error) const;
+
+  const char* kind_;
+  std::string path_;
+  bool atomic_;
+  std::string temporaryPath_;  // while an atomic output is being written
+  FILE* file_ = nullptr;
+  FileIdentity identity_;
+  int closeError_ = 0;
+};
