@@ -91,8 +91,8 @@ TEST(ViewerListing, GfxBlockCommentIsToldApartBySize) {
                                        "a compressnone gfxblock \"screen.bmp\"\n"
                                        "b compressnone titlescreen \"screen.bmp\"\n");
   ASSERT_TRUE(result.ok) << result.error;
-  EXPECT_EQ(result.build.items[0].layout.type, DataType::kGfxBlock);
-  EXPECT_EQ(result.build.items[1].layout.type, DataType::kTitleScreen);
+  EXPECT_EQ(result.build.items[0].layout.type->id, DataTypeId::kGfxBlock);
+  EXPECT_EQ(result.build.items[1].layout.type->id, DataTypeId::kTitleScreen);
 }
 
 TEST(ViewerListing, CarriageReturnsAreAccepted) {

@@ -135,29 +135,23 @@ void CheckGreyscale(const SampleBuild& sample, const SheetItem& item) {
 
 struct DataTypeCheck {
   const char* tag;
-  DataType type;
+  DataTypeId type;
   void (*check)(const SampleBuild&, const SheetItem&);
 };
 
 const DataTypeCheck kChecks[] = {
-    {"blob", DataType::kRaw, CheckRaw},
-    {"hero", DataType::kUnmaskedSprite, CheckUnmaskedSprite},
-    {"ghost", DataType::kMaskedSprite, CheckMaskedSprite},
-    {"logo", DataType::kGfxBlock, CheckGfxBlock},
-    {"title", DataType::kTitleScreen, CheckTitleScreen},
-    {"curtain", DataType::kFullScreenMask, CheckFullScreenMask},
-    {"walk", DataType::kLineAnim, CheckLineAnim},
-    {"colours", DataType::kColourBlock, CheckColourBlock},
-    {"ctile", DataType::kColourTile, CheckColourTile},
-    {"map", DataType::kTilePicture, CheckTilePicture},
-    {"shade", DataType::kGreyscale, CheckGreyscale},
+    {"blob", DataTypeId::kRaw, CheckRaw},
+    {"hero", DataTypeId::kUnmaskedSprite, CheckUnmaskedSprite},
+    {"ghost", DataTypeId::kMaskedSprite, CheckMaskedSprite},
+    {"logo", DataTypeId::kGfxBlock, CheckGfxBlock},
+    {"title", DataTypeId::kTitleScreen, CheckTitleScreen},
+    {"curtain", DataTypeId::kFullScreenMask, CheckFullScreenMask},
+    {"walk", DataTypeId::kLineAnim, CheckLineAnim},
+    {"colours", DataTypeId::kColourBlock, CheckColourBlock},
+    {"ctile", DataTypeId::kColourTile, CheckColourTile},
+    {"map", DataTypeId::kTilePicture, CheckTilePicture},
+    {"shade", DataTypeId::kGreyscale, CheckGreyscale},
 };
-
-Compression CompressionOf(const std::string& word) {
-  if (word == "compressbyte") return Compression::kByte;
-  if (word == "compressword") return Compression::kWord;
-  return Compression::kNone;
-}
 
 class ViewerRoundTrip : public testing::TestWithParam<Combination> {};
 
@@ -176,8 +170,8 @@ TEST_P(ViewerRoundTrip, EveryDataTypeComesBackAsTheTargetKeepsIt) {
     const SheetItem& item = view.items[i];
     SCOPED_TRACE(check.tag);
     ASSERT_EQ(item.item->listing.tag, check.tag);
-    EXPECT_EQ(item.item->layout.type, check.type);
-    EXPECT_EQ(item.item->listing.compression, CompressionOf(combination.compression));
+    EXPECT_EQ(item.item->layout.type->id, check.type);
+    EXPECT_EQ(item.item->listing.compression, FindCompression(combination.compression));
     EXPECT_EQ(item.item->hasHeader, combination.headersOn);
     if (combination.headersOn) expectedAddress += 3;
     EXPECT_EQ(item.item->address, expectedAddress);

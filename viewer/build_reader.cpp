@@ -98,9 +98,9 @@ class BinaryWalker {
                             " disagrees with the listing's header line " +
                             Text(listed.headerType) + "," + Text(listed.headerLength));
     }
-    if (type != HeaderType(listed.compression)) {
+    if (type != listed.compression->headerType) {
       return Fail(item, "header type " + Text(type) + " disagrees with the listing's " +
-                            CompressionWord(listed.compression));
+                            listed.compression->word);
     }
     if (length != item.layout.outputSize) {
       return Fail(item, "header length " + Text(length) + " disagrees with the listing's size " +
@@ -110,16 +110,14 @@ class BinaryWalker {
   }
 
   bool Decode(BuildItem& item, const uint8_t* bytes, size_t length) {
-    const Compression compression = item.listing.compression;
-    if (compression == Compression::kNone) {
+    const CompressionInfo& compression = *item.listing.compression;
+    if (!compression.decode) {
       item.data.assign(bytes, bytes + length);
       return true;
     }
-    const char* kind = compression == Compression::kByte ? "byte" : "word";
+    const char* kind = compression.method;
     size_t consumed = 0;
-    const bool decoded = compression == Compression::kByte
-                             ? DecodeByteStream(bytes, length, item.data, &consumed)
-                             : DecodeWordStream(bytes, length, item.data, &consumed);
+    const bool decoded = compression.decode(bytes, length, item.data, &consumed);
     if (!decoded) return Fail(item, std::string("corrupt ") + kind + "-compressed stream");
     if (consumed != length) {
       return Fail(item, std::string("the ") + kind + "-compressed stream ends after " +

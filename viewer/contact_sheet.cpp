@@ -46,9 +46,9 @@ std::string Row(const std::string& label, const std::string& valueHtml) {
 
 std::string CompressionHtml(const BuildItem& item) {
   const ItemLayout& layout = item.layout;
-  if (item.listing.compression == Compression::kNone) return "none";
+  if (!item.listing.compression->method) return "none";
   const int64_t saving = int64_t{layout.storedSize} - layout.outputSize;
-  return HtmlEscape(CompressionWord(item.listing.compression)) + ": " + Bytes(layout.outputSize) +
+  return HtmlEscape(item.listing.compression->word) + ": " + Bytes(layout.outputSize) +
          ", saving " + Bytes(saving) + " (now " + Percent(layout.outputSize, layout.storedSize) +
          " of the original)";
 }
@@ -70,7 +70,7 @@ std::string ItemHtml(const SheetItem& sheetItem) {
   std::string html = "<figure class=\"item\" id=\"item-" + Number(listed.index) + "\">\n";
   html += PictureHtml(sheetItem);
   html += "<figcaption><h2>" + HtmlEscape(listed.tag) + "</h2>\n<table>\n";
-  html += Row("data type", DataTypeWord(item.layout.type));
+  html += Row("data type", item.layout.type->word);
   if (!sheetItem.pictureFile.empty()) html += Row("shows", HtmlEscape(sheetItem.rendering.summary));
   html += Row("input file", HtmlEscape(listed.inputFile));
   html += Row("address", Address(item.address));

@@ -65,7 +65,6 @@ void ReadSprite(SymbolReader& symbols, ItemLayout& layout, int bytesPerGroup) {
   layout.width = symbols.Count("width");
   layout.charWidth = symbols.Count("charwidth");
   layout.height = symbols.Count("height");
-  layout.storedSize = symbols.Count("size");
   symbols.Expect(layout.width == 8 * int64_t{layout.charWidth}, "width is not 8 * charwidth");
   ExpectSize(symbols, layout.storedSize,
              int64_t{bytesPerGroup} * layout.charWidth * layout.height,
@@ -77,14 +76,13 @@ void ReadSprite(SymbolReader& symbols, ItemLayout& layout, int bytesPerGroup) {
 void ReadDisplayBlock(SymbolReader& symbols, ItemLayout& layout) {
   layout.width = symbols.Count("width");
   layout.height = symbols.Count("height");
-  layout.storedSize = symbols.Count("size");
   symbols.Expect(layout.width == kDisplayWidth, "width is not 256");
   symbols.Expect(IsThirdsHeight(layout.height), "height is not 64, 128 or 192");
   if (layout.height == 192 && layout.storedSize == kTitleScreenSize) {
-    layout.type = DataType::kTitleScreen;
+    layout.type = &DataTypeRow(DataTypeId::kTitleScreen);
     return;
   }
-  layout.type = DataType::kGfxBlock;
+  layout.type = &DataTypeRow(DataTypeId::kGfxBlock);
   ExpectSize(symbols, layout.storedSize, int64_t{kDisplayBytesPerRow} * layout.height,
              "32 * height");
 }
@@ -92,7 +90,6 @@ void ReadDisplayBlock(SymbolReader& symbols, ItemLayout& layout) {
 void ReadFullScreenMask(SymbolReader& symbols, ItemLayout& layout) {
   layout.width = symbols.Count("width");
   layout.height = symbols.Count("height");
-  layout.storedSize = symbols.Count("size");
   symbols.Expect(layout.width == kDisplayWidth, "width is not 256");
   symbols.Expect(IsThirdsHeight(layout.height), "height is not 64, 128 or 192");
 }
@@ -102,7 +99,6 @@ void ReadLineAnim(SymbolReader& symbols, ItemLayout& layout) {
   layout.charWidth = symbols.Count("framecharwidth");
   layout.height = symbols.Count("frameheight");
   layout.frames = symbols.Count("frames");
-  layout.storedSize = symbols.Count("size");
   symbols.Expect(layout.width == 8 * int64_t{layout.charWidth},
                  "framewidth is not 8 * framecharwidth");
   symbols.Expect(layout.frames >= 1, "no frames");
@@ -115,21 +111,12 @@ void ReadLineAnim(SymbolReader& symbols, ItemLayout& layout) {
 void ReadOneBytePerPosition(SymbolReader& symbols, ItemLayout& layout) {
   layout.width = symbols.Count("width");
   layout.height = symbols.Count("height");
-  layout.storedSize = symbols.Count("size");
   ExpectSize(symbols, layout.storedSize, int64_t{layout.width} * layout.height, "width * height");
 }
 
 void ReadColourTile(SymbolReader& symbols, ItemLayout& layout) {
   layout.charWidth = symbols.Count("charwidth");
   layout.charHeight = symbols.Count("charheight");
-  // No size symbol: 8 pixel bytes and one attribute byte per cell.
-  const int64_t size = 9 * int64_t{layout.charWidth} * layout.charHeight;
-  if (size > cBinWriter::kCapacity) {
-    symbols.Fail("inconsistent listing: " + Text(layout.charWidth) + " x " +
-                 Text(layout.charHeight) + " cells need more bytes than an item can hold");
-    return;
-  }
-  layout.storedSize = static_cast<int>(size);
   layout.width = 8 * layout.charWidth;
   layout.height = 8 * layout.charHeight;
 }
@@ -141,7 +128,6 @@ void ReadTilePicture(SymbolReader& symbols, ItemLayout& layout) {
   layout.charHeight = symbols.Count("charheight");
   layout.uniqueTiles = symbols.Count("uniquetiles");
   layout.tileSetOffset = symbols.Count("tileset_offset");
-  layout.storedSize = symbols.Count("size");
   symbols.Expect(layout.width == 8 * int64_t{layout.charWidth}, "width is not 8 * charwidth");
   symbols.Expect(layout.height == 8 * int64_t{layout.charHeight}, "height is not 8 * charheight");
   symbols.Expect(layout.tileSetOffset == int64_t{layout.charWidth} * layout.charHeight,
@@ -154,28 +140,43 @@ void ReadTilePicture(SymbolReader& symbols, ItemLayout& layout) {
              "tileset_offset + 8 * uniquetiles");
 }
 
+// The symbols the data type's row names must all be there; its stored size
+// follows from them as the row says.
+void ReadStoredSize(SymbolReader& symbols, ItemLayout& layout) {
+  int64_t values[kMaxDataTypeSymbols] = {};
+  for (int i = 0; i < SymbolCount(*layout.type); ++i) {
+    values[i] = symbols.Count(layout.type->symbols[i]);
+  }
+  if (!symbols.ok()) return;
+  const int64_t size = layout.type->storedSize(values);
+  if (size > cBinWriter::kCapacity) {
+    symbols.Fail("inconsistent listing: " + Text(size) + " bytes are more than an item can hold");
+    return;
+  }
+  layout.storedSize = static_cast<int>(size);
+}
+
+// Each data type's dimensions, and the checks that they agree.
 void ReadDimensions(SymbolReader& symbols, ItemLayout& layout) {
-  switch (layout.type) {
-    case DataType::kRaw: layout.storedSize = symbols.Count("length"); break;
-    case DataType::kUnmaskedSprite: ReadSprite(symbols, layout, 1); break;
-    case DataType::kMaskedSprite: ReadSprite(symbols, layout, 2); break;
-    case DataType::kGfxBlockComment:
-    case DataType::kGfxBlock:
-    case DataType::kTitleScreen: ReadDisplayBlock(symbols, layout); break;
-    case DataType::kFullScreenMask: ReadFullScreenMask(symbols, layout); break;
-    case DataType::kLineAnim: ReadLineAnim(symbols, layout); break;
-    case DataType::kColourBlock: ReadOneBytePerPosition(symbols, layout); break;
-    case DataType::kColourTile: ReadColourTile(symbols, layout); break;
-    case DataType::kTilePicture: ReadTilePicture(symbols, layout); break;
-    case DataType::kGreyscale: ReadOneBytePerPosition(symbols, layout); break;
-    case DataType::kUnknown: symbols.Fail("unknown data type"); break;
+  switch (layout.type->id) {
+    case DataTypeId::kRaw: break;
+    case DataTypeId::kUnmaskedSprite: ReadSprite(symbols, layout, 1); break;
+    case DataTypeId::kMaskedSprite: ReadSprite(symbols, layout, 2); break;
+    case DataTypeId::kGfxBlock:
+    case DataTypeId::kTitleScreen: ReadDisplayBlock(symbols, layout); break;
+    case DataTypeId::kFullScreenMask: ReadFullScreenMask(symbols, layout); break;
+    case DataTypeId::kLineAnim: ReadLineAnim(symbols, layout); break;
+    case DataTypeId::kColourBlock: ReadOneBytePerPosition(symbols, layout); break;
+    case DataTypeId::kColourTile: ReadColourTile(symbols, layout); break;
+    case DataTypeId::kTilePicture: ReadTilePicture(symbols, layout); break;
+    case DataTypeId::kGreyscale: ReadOneBytePerPosition(symbols, layout); break;
   }
 }
 
 // How many bytes the binary file holds for the item, and the writer lines'
 // agreement with it.
 void ReadOutputSize(const ListingItem& item, SymbolReader& symbols, ItemLayout& layout) {
-  if (item.compression == Compression::kNone) {
+  if (!item.compression->method) {
     layout.outputSize = layout.storedSize;
   } else {
     layout.outputSize = symbols.Count("compressed_size");
@@ -192,11 +193,12 @@ bool LayoutFromListing(const ListingItem& item, ItemLayout& layout, std::string&
   layout = ItemLayout();
   layout.type = item.type;
   SymbolReader symbols(item, error);
-  ReadDimensions(symbols, layout);
-  if (symbols.ok() && layout.storedSize > cBinWriter::kCapacity) {
-    symbols.Fail("inconsistent listing: " + Text(layout.storedSize) +
-                 " bytes are more than an item can hold");
+  if (!layout.type) {
+    symbols.Fail("unknown data type");
+    return false;
   }
+  ReadStoredSize(symbols, layout);
+  if (symbols.ok()) ReadDimensions(symbols, layout);
   if (symbols.ok()) ReadOutputSize(item, symbols, layout);
   return symbols.ok();
 }

@@ -2,7 +2,8 @@
 // graphics block and the title screen told apart), its dimensions, how many
 // bytes the converter stored and how many the binary file holds for it.
 //
-// Symbols each data type needs, and the stored size they imply:
+// Symbols each data type needs, and the stored size they imply (the rows
+// of formats/data_types.h; the checks here are that they agree):
 //
 //   data type       symbols                                     stored bytes
 //   raw             length                                      length
@@ -27,7 +28,7 @@
 #include "viewer/listing.h"
 
 struct ItemLayout {
-  DataType type = DataType::kUnknown;
+  const DataTypeInfo* type = nullptr;  // the graphics block and title screen told apart
   int width = 0;  // pixels; for the colour block, cells across
   int height = 0;  // pixel rows; for the colour block, cell rows
   int charWidth = 0;

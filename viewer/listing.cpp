@@ -6,34 +6,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "listing/listing.h"
 #include "viewer/text.h"
 
 namespace {
 
-struct DataTypeRow {
-  const char* comment;  // after "; Data type: "
-  DataType type;
-};
-
-// The data type comments the converters write.
-const DataTypeRow kDataTypeComments[] = {
-    {"raw", DataType::kRaw},
-    {"masked sprite", DataType::kMaskedSprite},
-    {"unmasked sprite", DataType::kUnmaskedSprite},
-    {"gfx block", DataType::kGfxBlockComment},
-    {"full screen mask", DataType::kFullScreenMask},
-    {"line anim", DataType::kLineAnim},
-    {"colour block", DataType::kColourBlock},
-    {"colourtile", DataType::kColourTile},
-    {"tilepicture", DataType::kTilePicture},
-    {"greyscale", DataType::kGreyscale},
-};
-
-const char kDataTypePrefix[] = "; Data type: ";
-const char kSymbolSeparator[] = " equ ";
+using namespace listing_text;
 const char kAddressSuffix[] = "_address";
-const char kBytesWrittenSuffix[] = " bytes written";
-const char kRule[] = "; ----------------------------------------";
 
 class ListingParser {
  public:
@@ -71,29 +50,29 @@ class ListingParser {
   bool FrameLine(const std::string& line) {
     std::string rest;
     if (line.empty()) return true;
-    if (StartsWith(line, kDataTypePrefix, &rest)) return OpenItem(rest);
-    if (StartsWith(line, "; Base address set to: ", &rest)) {
+    if (StartsWith(line, kDataType, &rest)) return OpenItem(rest);
+    if (StartsWith(line, kBaseAddress, &rest)) {
       if (!ParseInt(rest, pendingBaseAddress_)) return Fail("bad base address '" + Quote(rest) + "'");
       baseAddressPending_ = true;
       return true;
     }
-    if (line == "; Output headers set to off") return SetHeaders(false);
-    if (line == "; Output headers set to on") return SetHeaders(true);
-    if (StartsWith(line, "; Input script: ", &rest)) {
+    if (line == kHeadersOff) return SetHeaders(false);
+    if (line == kHeadersOn) return SetHeaders(true);
+    if (StartsWith(line, kInputScript, &rest)) {
       if (listing_.inputScript.empty()) listing_.inputScript = rest;
       return true;
     }
-    if (StartsWith(line, "; Total bytes written: ", &rest)) {
+    if (StartsWith(line, kTotalBytes, &rest)) {
       totalsOpen_ = true;
       if (!ParseInt(rest, listing_.totalBytesWritten)) return Fail("bad total '" + Quote(rest) + "'");
       return true;
     }
-    if (StartsWith(line, "; Byte limit: ", &rest)) {
+    if (StartsWith(line, kByteLimit, &rest)) {
       listing_.limitSet = true;
       if (!ParseInt(rest, listing_.limit)) return Fail("bad byte limit '" + Quote(rest) + "'");
       return true;
     }
-    if (StartsWith(line, "; Bytes free: ", &rest)) {
+    if (StartsWith(line, kBytesFree, &rest)) {
       if (!ParseLong(rest, listing_.bytesFree)) return Fail("bad bytes free '" + Quote(rest) + "'");
       return true;
     }
@@ -123,16 +102,12 @@ class ListingParser {
     item.baseAddressSet = baseAddressPending_;
     item.baseAddress = pendingBaseAddress_;
     baseAddressPending_ = false;
-    bool known = false;
-    for (const DataTypeRow& row : kDataTypeComments) {
-      if (comment == row.comment) {
-        item.type = row.type;
-        known = true;
-      }
+    for (const DataTypeInfo& type : DataTypes()) {
+      if (!item.type && comment == type.comment) item.type = &type;
     }
     listing_.items.push_back(item);
     item_ = &listing_.items.back();
-    if (!known) return FailItem("unknown data type '" + Quote(comment) + "'");
+    if (!item.type) return FailItem("unknown data type '" + Quote(comment) + "'");
     return true;
   }
 
@@ -140,24 +115,36 @@ class ListingParser {
   bool ItemLine(const std::string& line) {
     std::string rest;
     if (line.empty()) return CloseItem();
-    if (StartsWith(line, "; Input file: ", &rest)) {
+    if (StartsWith(line, kInputFile, &rest)) {
       item_->inputFile = rest;
       return true;
     }
-    if (StartsWith(line, "; Header: ", &rest)) return HeaderLine(rest);
-    if (line == "; no compression used") return SetCompression(Compression::kNone);
-    if (StartsWith(line, "; byte compression used saving ")) return SetCompression(Compression::kByte);
-    if (StartsWith(line, "; word compression used saving ")) return SetCompression(Compression::kWord);
-    if (StartsWith(line, "; ", &rest) && EndsWith(rest, kBytesWrittenSuffix)) {
-      rest.resize(rest.size() - strlen(kBytesWrittenSuffix));
+    if (StartsWith(line, kHeader, &rest)) return HeaderLine(rest);
+    if (const CompressionInfo* compression = CompressionLine(line)) {
+      return SetCompression(compression);
+    }
+    if (StartsWith(line, "; ", &rest) && EndsWith(rest, kBytesWritten)) {
+      rest.resize(rest.size() - strlen(kBytesWritten));
       item_->hasBytesWritten = true;
       if (!ParseInt(rest, item_->bytesWritten)) return FailItem("bad byte count '" + Quote(rest) + "'");
       return true;
     }
     if (line[0] == ';') return true;  // other comments, e.g. the tile count
-    const size_t separator = line.rfind(kSymbolSeparator);
-    if (separator == std::string::npos) return FailItem("unexpected line '" + Quote(line) + "'");
-    return Symbol(line.substr(0, separator), line.substr(separator + strlen(kSymbolSeparator)));
+    std::string name, value;
+    if (!ParseSymbolLine(line, name, value)) return FailItem("unexpected line '" + Quote(line) + "'");
+    return Symbol(name, value);
+  }
+
+  // The writer's line that names the compression: "; no compression used"
+  // or "; <method> compression used saving N bytes".
+  static const CompressionInfo* CompressionLine(const std::string& line) {
+    for (const CompressionInfo& mode : CompressionModes()) {
+      if (!mode.method && line == kNoCompression) return &mode;
+      if (mode.method && StartsWith(line, std::string("; ") + mode.method + kCompressionUsed)) {
+        return &mode;
+      }
+    }
+    return nullptr;
   }
 
   bool HeaderLine(const std::string& text) {
@@ -170,8 +157,8 @@ class ListingParser {
     return true;
   }
 
-  bool SetCompression(Compression compression) {
-    if (item_->compression != Compression::kUnknown) return FailItem("two compression lines");
+  bool SetCompression(const CompressionInfo* compression) {
+    if (item_->compression) return FailItem("two compression lines");
     item_->compression = compression;
     return true;
   }
@@ -199,7 +186,7 @@ class ListingParser {
   }
 
   bool CloseItem() {
-    if (item_->compression == Compression::kUnknown) {
+    if (!item_->compression) {
       return FailItem("the block ends before its writer lines");
     }
     if (!item_->Has("address")) return FailItem("the listing has no _address symbol");
@@ -238,47 +225,13 @@ class ListingParser {
 
 }  // namespace
 
-const char* DataTypeWord(DataType type) {
-  switch (type) {
-    case DataType::kUnknown: return "unknown";
-    case DataType::kRaw: return "raw";
-    case DataType::kMaskedSprite: return "maskedsprite";
-    case DataType::kUnmaskedSprite: return "unmaskedsprite";
-    case DataType::kGfxBlockComment: return "gfx block";
-    case DataType::kGfxBlock: return "gfxblock";
-    case DataType::kTitleScreen: return "titlescreen";
-    case DataType::kFullScreenMask: return "fullscreenmask";
-    case DataType::kLineAnim: return "lineanim";
-    case DataType::kColourBlock: return "colourblock";
-    case DataType::kColourTile: return "colourtile";
-    case DataType::kTilePicture: return "tilepicture";
-    case DataType::kGreyscale: return "greyscale";
-  }
-  return "?";
-}
-
-int HeaderType(Compression compression) {
-  switch (compression) {
-    case Compression::kByte: return 1;
-    case Compression::kWord: return 2;
-    default: return 0;
-  }
-}
-
-const char* CompressionWord(Compression compression) {
-  switch (compression) {
-    case Compression::kNone: return "compressnone";
-    case Compression::kByte: return "compressbyte";
-    case Compression::kWord: return "compressword";
-    default: return "?";
-  }
-}
-
 std::string ListingItem::Name() const {
   std::string name = "item " + std::to_string(index);
   if (!tag.empty()) name += " '" + Quote(tag) + "'";
-  const bool known = type != DataType::kUnknown && type != DataType::kGfxBlockComment;
-  return name + " (" + Quote(known ? DataTypeWord(type) : typeComment) + ")";
+  // A comment two data types share does not name one yet.
+  int sharing = 0;
+  for (const DataTypeInfo& row : DataTypes()) sharing += typeComment == row.comment ? 1 : 0;
+  return name + " (" + Quote(type && sharing == 1 ? type->word : typeComment) + ")";
 }
 
 bool ParseListing(const std::string& text, Listing& listing, std::string& error) {

@@ -16,6 +16,10 @@
 //   ; Header: 1,410                         only while headers are on
 //   logo_id equ 0
 //
+// Symbol lines are read in every form the listing writer has (listing.h in
+// the core): "name equ value", "name: equ value", "name = value",
+// "name == value".
+//
 // The tag is what stands before "_address"; every later symbol of the block
 // must begin with the tag and "_". Comment lines the reader does not know
 // are skipped; any other unknown line is an error.
@@ -25,39 +29,18 @@
 #include <string>
 #include <vector>
 
-// The data types as the listing tells them apart. The graphics block and the
-// title screen share their data type comment ("gfx block"): kGfxBlockComment
-// stands for both until the item's symbols decide (see item_layout.h).
-enum class DataType {
-  kUnknown,
-  kRaw,
-  kMaskedSprite,
-  kUnmaskedSprite,
-  kGfxBlockComment,
-  kGfxBlock,
-  kTitleScreen,
-  kFullScreenMask,
-  kLineAnim,
-  kColourBlock,
-  kColourTile,
-  kTilePicture,
-  kGreyscale,
-};
+#include "formats/compression_modes.h"
+#include "formats/data_types.h"
 
-// The script's data type word ("gfxblock", "titlescreen", ...).
-const char* DataTypeWord(DataType type);
-
-enum class Compression { kUnknown, kNone, kByte, kWord };
-
-// The item header type byte that goes with a compression: 0, 1 or 2.
-int HeaderType(Compression compression);
-// "compressnone", "compressbyte" or "compressword".
-const char* CompressionWord(Compression compression);
-
+// The data type and compression mode of an item come from the core's
+// tables (formats/data_types.h, formats/compression_modes.h). The graphics
+// block and the title screen share their data type comment ("gfx block"):
+// the block names the first row with its comment until the item's symbols
+// decide (see item_layout.h).
 struct ListingItem {
   int index = 0;        // 1 for the first item of the listing
   int lineNumber = 0;   // line of the data type comment, from 1
-  DataType type = DataType::kUnknown;
+  const DataTypeInfo* type = nullptr;  // null: a comment no data type writes
   std::string typeComment;  // the text after "; Data type: "
   std::string tag;          // empty when the block has no _address symbol
   std::string inputFile;
@@ -67,7 +50,7 @@ struct ListingItem {
   int baseAddress = 0;
   // Symbols after the tag and "_": "address", "size", "width", ...
   std::map<std::string, int> symbols;
-  Compression compression = Compression::kUnknown;
+  const CompressionInfo* compression = nullptr;  // null until the writer's lines
   bool hasBytesWritten = false;
   int bytesWritten = 0;  // "; %d bytes written"
   bool hasHeader = false;

@@ -263,20 +263,18 @@ bool RenderItem(const BuildItem& item, Rendering& rendering, std::string& error)
             std::to_string(layout.storedSize);
     return false;
   }
-  switch (layout.type) {
-    case DataType::kRaw: rendering.summary = "raw data, no picture"; return true;
-    case DataType::kUnmaskedSprite: RenderUnmaskedSprite(layout, data, rendering); return true;
-    case DataType::kMaskedSprite: RenderMaskedSprite(layout, data, rendering); return true;
-    case DataType::kGfxBlock: RenderGfxBlock(layout, data, rendering); return true;
-    case DataType::kTitleScreen: RenderTitleScreen(data, rendering); return true;
-    case DataType::kFullScreenMask: return RenderFullScreenMask(item, rendering, error);
-    case DataType::kLineAnim: RenderLineAnim(layout, data, rendering); return true;
-    case DataType::kColourBlock: RenderColourBlock(layout, data, rendering); return true;
-    case DataType::kColourTile: RenderColourTile(layout, data, rendering); return true;
-    case DataType::kTilePicture: return RenderTilePicture(item, rendering, error);
-    case DataType::kGreyscale: RenderGreyscale(layout, data, rendering); return true;
-    case DataType::kUnknown:
-    case DataType::kGfxBlockComment: break;
+  switch (layout.type->id) {
+    case DataTypeId::kRaw: rendering.summary = "raw data, no picture"; return true;
+    case DataTypeId::kUnmaskedSprite: RenderUnmaskedSprite(layout, data, rendering); return true;
+    case DataTypeId::kMaskedSprite: RenderMaskedSprite(layout, data, rendering); return true;
+    case DataTypeId::kGfxBlock: RenderGfxBlock(layout, data, rendering); return true;
+    case DataTypeId::kTitleScreen: RenderTitleScreen(data, rendering); return true;
+    case DataTypeId::kFullScreenMask: return RenderFullScreenMask(item, rendering, error);
+    case DataTypeId::kLineAnim: RenderLineAnim(layout, data, rendering); return true;
+    case DataTypeId::kColourBlock: RenderColourBlock(layout, data, rendering); return true;
+    case DataTypeId::kColourTile: RenderColourTile(layout, data, rendering); return true;
+    case DataTypeId::kTilePicture: return RenderTilePicture(item, rendering, error);
+    case DataTypeId::kGreyscale: RenderGreyscale(layout, data, rendering); return true;
   }
   error = item.listing.Name() + ": no renderer for this data type";
   return false;

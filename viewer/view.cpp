@@ -7,8 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 
+#include "io/input_file.h"
+#include "io/run_files.h"
 #include "viewer/png_writer.h"
 #include "viewer/text.h"
 
@@ -16,20 +17,35 @@ namespace {
 
 const char kUsage[] = "usage: kestrip-view [--scale N] BIN LST OUTDIR\n";
 
-bool ReadWholeFile(const std::string& path, std::string& contents, std::string& error) {
-  std::error_code ignored;
-  std::ifstream in(path, std::ios::binary);
-  if (!in || std::filesystem::is_directory(path, ignored)) {
-    error = "couldn't open '" + Quote(path) + "'";
-    return false;
+// Larger than any build: the target machine addresses 64 KB, and a build
+// of a thousand full items is under 52 MB. A larger file (a device, a wrong
+// path) is refused before it is read into memory.
+constexpr size_t kLargestInput = 64 * 1024 * 1024;
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& contents, std::string& error) {
+  switch (ReadInputFile(path.c_str(), kLargestInput, contents)) {
+    case InputStatus::kRead: return true;
+    case InputStatus::kReadError: error = "couldn't read '" + Quote(path) + "'"; return false;
+    case InputStatus::kTooLarge:
+      error = "'" + Quote(path) + "' is larger than any build (" +
+              std::to_string(kLargestInput / (1024 * 1024)) + " MB)";
+      return false;
+    default: error = "couldn't open '" + Quote(path) + "'"; return false;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) {
-    error = "couldn't read '" + Quote(path) + "'";
-    return false;
+}
+
+// A file the viewer writes must not be one it reads: the build's binary
+// file or listing, named through OUTDIR.
+bool CheckNotAnInput(const std::string& path, const ViewOptions& options, std::string& error) {
+  FileIdentity written;
+  if (!IdentityOf(path, written)) return true;
+  for (const std::string& input : {options.binaryPath, options.listingPath}) {
+    FileIdentity read;
+    if (IdentityOf(input, read) && read == written) {
+      error = "'" + Quote(path) + "' is the build's own file '" + Quote(input) + "'; not overwritten";
+      return false;
+    }
   }
-  contents = text.str();
   return true;
 }
 
@@ -92,13 +108,13 @@ bool ParseArguments(int argc, char** argv, ViewOptions& options) {
 
 bool ReadAndRender(const ViewOptions& options, View& view, std::string& error) {
   view = View();
-  std::string binary;
-  std::string listing;
-  if (!ReadWholeFile(options.binaryPath, binary, error) ||
-      !ReadWholeFile(options.listingPath, listing, error)) {
+  std::vector<uint8_t> bytes;
+  std::vector<uint8_t> listingBytes;
+  if (!ReadWholeFile(options.binaryPath, bytes, error) ||
+      !ReadWholeFile(options.listingPath, listingBytes, error)) {
     return false;
   }
-  const std::vector<uint8_t> bytes(binary.begin(), binary.end());
+  const std::string listing(listingBytes.begin(), listingBytes.end());
   if (!ReadBuild(bytes, listing, view.build, error)) return false;
 
   PictureNames names;
@@ -131,13 +147,15 @@ bool RunView(const ViewOptions& options, View& view, std::string& error) {
   for (const SheetItem& item : view.items) {
     if (item.pictureFile.empty()) continue;
     const std::string path = options.outputDir + "/" + item.pictureFile;
+    if (!CheckNotAnInput(path, options, error)) return false;
     if (!WritePng(path, ComposeRendering(item.rendering), options.scale, item.rendering.flashCells,
                   error)) {
       error = item.item->listing.Name() + ": " + error;
       return false;
     }
   }
-  return WriteTextFile(options.outputDir + "/index.html", view.html, error);
+  const std::string page = options.outputDir + "/index.html";
+  return CheckNotAnInput(page, options, error) && WriteTextFile(page, view.html, error);
 }
 
 int kestrip_view_main(int argc, char** argv) {

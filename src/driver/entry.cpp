@@ -26,6 +26,13 @@
 
 namespace {
 
+// A fault of the run as a whole (not of a line of the script): its message
+// on standard output and its diagnostic on standard error.
+void RunFault(const std::string& message, const std::string& diagnostic) {
+  Fault("%s\n", message.c_str());
+  fprintf(stderr, "kestrip: error: %s\n", diagnostic.c_str());
+}
+
 // The path as an absolute one, its folder resolved, for files that do not
 // exist yet: two spellings of one new file then compare equal.
 std::string ResolvedPath(const std::string& path) {
@@ -58,14 +65,18 @@ struct NamedPath {
 // script or each other.
 bool CheckOutputsApart(const std::string& scriptPath, const std::vector<NamedPath>& outputs) {
   for (size_t i = 0; i < outputs.size(); ++i) {
-    if (SameFile(scriptPath, outputs[i].path)) {
-      Fault("Output file '%s' is the script '%s'\n", outputs[i].path.c_str(), scriptPath.c_str());
+    const std::string& path = outputs[i].path;
+    if (SameFile(scriptPath, path)) {
+      RunFault("Output file '" + path + "' is the script '" + scriptPath + "'",
+               std::string("the ") + outputs[i].kind + " file '" + path +
+                   "' would overwrite the script '" + scriptPath + "'; nothing was written");
       return false;
     }
     for (size_t k = 0; k < i; ++k) {
-      if (SameFile(outputs[k].path, outputs[i].path)) {
-        Fault("Output files '%s' and '%s' are the same file\n", outputs[k].path.c_str(),
-              outputs[i].path.c_str());
+      if (SameFile(outputs[k].path, path)) {
+        RunFault("Output files '" + outputs[k].path + "' and '" + path + "' are the same file",
+                 std::string("the ") + outputs[k].kind + " file '" + outputs[k].path + "' and the " +
+                     outputs[i].kind + " file '" + path + "' are one file; nothing was written");
         return false;
       }
     }
@@ -165,8 +176,9 @@ bool Run(const Options& options) {
   const cRunFiles::Scope scope(run);
   CFileTokeniser tokeniser;
   if (!tokeniser.Open(scriptPath.c_str())) {
-    Fault(tokeniser.ReadFailed() ? "Couldn't read '%s'\n" : "Couldn't open '%s'\n",
-          scriptPath.c_str());
+    const char* what = tokeniser.ReadFailed() ? "read" : "open";
+    RunFault(std::string("Couldn't ") + what + " '" + scriptPath + "'",
+             std::string("couldn't ") + what + " the script '" + scriptPath + "'");
     return false;
   }
   if (!CheckOutputsApart(scriptPath, OutputPaths(options))) return false;
@@ -214,7 +226,9 @@ int kestrip_main(int argc, char** argv) {
   SetQuiet(options.quiet);
   bool result = false;
   if (options.arguments.size() != 3) {
-    Fault("Incorrecnt number of arguments\n");
+    RunFault("Incorrecnt number of arguments",
+             "expected SCRIPT BINARY LISTING after the options, found " +
+                 std::to_string(options.arguments.size()) + " arguments (see kestrip --help)");
   } else {
     result = Run(options);
   }

@@ -61,7 +61,10 @@ bool cOutputFile::Open() {
     file_ = fopen(path_.c_str(), "wb");
   }
   if (!file_) {
+    const int error = errno;
     Fault("Couldn't open '%s'\n", path_.c_str());
+    fprintf(stderr, "kestrip: error: couldn't create the %s file '%s': %s\n", kind_, path_.c_str(),
+            strerror(error));
     return false;
   }
   setvbuf(file_, nullptr, _IOFBF, kBufferSize);
