@@ -10,6 +10,8 @@
 
 #include "bitmap/bitmap.h"
 #include "canvas.h"
+#include "formats/compression_modes.h"
+#include "formats/data_types.h"
 #include "collections.h"
 #include "palettes.h"
 #include "scenes.h"
@@ -296,12 +298,12 @@ TEST(ScenesTest, RawTablesHaveTheAskedSize) {
 
 TEST(CorpusTest, ThirtyThreeItemsCoverEveryDataTypeAndCompressionPair) {
   std::set<std::string> pairs;
-  for (int number = 0; number < 33; ++number) {
+  for (int number = 0; number < static_cast<int>(kDataTypeCount * kCompressionModeCount); ++number) {
     const CorpusItem item = MakeCorpusItem(number);
     pairs.insert(item.dataType + " " + item.compression);
     EXPECT_FALSE(item.inputs.empty()) << number;
   }
-  EXPECT_EQ(pairs.size(), 33u);
+  EXPECT_EQ(pairs.size(), kDataTypeCount * kCompressionModeCount);
 }
 
 // --- The bundled example -------------------------------------------------------
@@ -317,11 +319,11 @@ TEST(ExamplesTest, CommittedImagesAreWhatTheGeneratorPaints) {
 TEST(ExamplesTest, DemoNamesEveryDataTypeAndRunsToDone) {
   const std::string examples = std::string(KESTRIP_SOURCE_DIR) + "/examples";
   const std::string script = ReadText(examples + "/demo.kst");
-  for (const char* dataType : kDataTypes) {
-    EXPECT_NE(script.find(std::string(" ") + dataType + " "), std::string::npos) << dataType;
+  for (const DataTypeInfo& type : DataTypes()) {
+    EXPECT_NE(script.find(std::string(" ") + type.word + " "), std::string::npos) << type.word;
   }
-  for (const char* compression : kCompressionWords) {
-    EXPECT_NE(script.find(std::string(" ") + compression + " "), std::string::npos) << compression;
+  for (const CompressionInfo& mode : CompressionModes()) {
+    EXPECT_NE(script.find(std::string(" ") + mode.word + " "), std::string::npos) << mode.word;
   }
   TempDir out;
   const RunResult run = RunKestrip(examples, {"demo.kst", out / "demo.bin", out / "demo.lst"});

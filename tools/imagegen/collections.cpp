@@ -5,17 +5,13 @@
 #include <system_error>
 
 #include "bmp_file.h"
+#include "formats/compression_modes.h"
+#include "formats/data_types.h"
 #include "canvas.h"
 #include "palettes.h"
 #include "scenes.h"
 
 namespace imagegen {
-
-const char* const kDataTypes[11] = {
-    "raw",      "maskedsprite", "unmaskedsprite", "gfxblock",    "titlescreen", "fullscreenmask",
-    "lineanim", "colourblock",  "colourtile",     "tilepicture", "greyscale",
-};
-const char* const kCompressionWords[3] = {"compressnone", "compressbyte", "compressword"};
 
 namespace {
 
@@ -107,10 +103,11 @@ CorpusItem MakeCorpusItem(int number) {
   char tag[16];
   snprintf(tag, sizeof tag, "item%04d", number);
   item.tag = tag;
-  const int typeNumber = number % 11;
-  item.dataType = kDataTypes[typeNumber];
-  item.compression = kCompressionWords[(number / 11) % 3];
-  const int variant = number / 33;
+  const int types = static_cast<int>(kDataTypeCount);
+  const DataTypeInfo& type = kDataTypes[number % types];
+  item.dataType = type.word;
+  item.compression = kCompressionModes[(number / types) % kCompressionModeCount].word;
+  const int variant = number / (types * static_cast<int>(kCompressionModeCount));
   const std::string base = std::string("images/") + tag;
   Random random(static_cast<uint32_t>(number) * 2654435761u + 1u);
 
@@ -120,61 +117,61 @@ CorpusItem MakeCorpusItem(int number) {
   // parity; W * H / 2 with W even for colour maps; 9 N and N + 8 U with an
   // even number N of cells; W * H with W even for greyscale.
   const std::string file = base + ".bmp";
-  switch (typeNumber) {
-    case 0: {
+  switch (type.id) {
+    case DataTypeId::kRaw: {
       const Size size = Pick(kRawSizes, variant);
       item.inputs.push_back({base + ".bin", RawTable(size.width, random)});
       item.argument = Quoted(base + ".bin");
       return item;
     }
-    case 1: {
+    case DataTypeId::kMaskedSprite: {
       const Size size = Pick(kMaskedSpriteSizes, variant);
       item.inputs.push_back(Bmp(file, Creature(size.width, size.height, true, random)));
       break;
     }
-    case 2: {
+    case DataTypeId::kUnmaskedSprite: {
       const Size size = Pick(kUnmaskedSpriteSizes, variant);
       item.inputs.push_back(Bmp(file, Landscape(size.width, size.height, random)));
       break;
     }
-    case 3: {
+    case DataTypeId::kGfxBlock: {
       const Size size = Pick(kThirdsSizes, variant);
       item.inputs.push_back(Bmp(file, Landscape(size.width, size.height, random)));
       break;
     }
-    case 4: {
+    case DataTypeId::kTitleScreen: {
       (void)Pick(kTitleSizes, variant);
       item.inputs.push_back(Bmp(file, TitleScreen(random)));
       break;
     }
-    case 5: {
+    case DataTypeId::kFullScreenMask: {
       const Size size = Pick(kThirdsSizes, variant);
       item.inputs.push_back(Bmp(file, CockpitMask(size.height, random)));
       break;
     }
-    case 6: {
+    case DataTypeId::kLineAnim: {
       const Size size = Pick(kAnimationSizes, variant);
       AddFrames(item.inputs, base + "_",
                 PropellerFrames(size.width, size.height, size.frames, random));
       item.argument = Quoted(base + "_");
       return item;
     }
-    case 7: {
+    case DataTypeId::kColourBlock: {
       const Size size = Pick(kColourMapSizes, variant);
       item.inputs.push_back(Bmp(file, ColourMap(size.width, size.height, random)));
       break;
     }
-    case 8: {
+    case DataTypeId::kColourTile: {
       const Size size = Pick(kColourTileSizes, variant);
       item.inputs.push_back(Bmp(file, ColourTiles(size.width, size.height, random)));
       break;
     }
-    case 9: {
+    case DataTypeId::kTilePicture: {
       const Size size = Pick(kTileLevelSizes, variant);
       item.inputs.push_back(Bmp(file, TileLevel(size.width, size.height, random)));
       break;
     }
-    default: {
+    case DataTypeId::kGreyscale: {
       const Size size = Pick(kGreySizes, variant);
       item.inputs.push_back(
           Bmp(file, GreyScene(size.width, size.height, random), GreyscalePalette()));

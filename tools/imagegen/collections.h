@@ -21,14 +21,10 @@ bool WriteFiles(const std::string& folder, const std::vector<GeneratedFile>& fil
 // The images that examples/demo.kst names, one or more per data type.
 std::vector<GeneratedFile> ExampleImages();
 
-// The data type words of the script language, in the order the corpus
-// cycles through them.
-extern const char* const kDataTypes[11];
-extern const char* const kCompressionWords[3];
-
 // One item of the benchmark corpus: its script line's data type, argument
-// and input files. Item n has data type n mod 11 and compression word
-// (n / 11) mod 3, so every 33 items cover every pair; its size cycles
+// and input files. Item n has the data type of row n mod T of the core's
+// data type table (T rows) and the compression word of row (n / T) mod C of
+// its compression table (C rows), so every T * C items cover every pair; its size cycles
 // through the data type's sizes, the largest (256 x 192 where the type
 // allows) first. Every item's size suits word compression (it is even).
 struct CorpusItem {
