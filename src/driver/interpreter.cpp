@@ -132,7 +132,7 @@ bool RunHeaders(Script& script) {
     Fault("Headers command expects on or off\n");
     script.ErrorHere("'headers' expects 'on' or 'off', found " +
                      DescribeToken(script.tokeniser, kind) +
-                     (kind == kTokenWord ? Suggestion(text, {"on", "off"}) : ""));
+                     (kind == kTokenWord ? Suggestion(text, {"off", "on"}) : ""));
     return false;
   }
   script.listing.Headers(script.headersOn);

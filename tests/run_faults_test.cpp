@@ -1,0 +1,189 @@
+// Faults of the environment, through the real program: outputs that can't
+// be written, inputs that can't be read, and file names that would make a
+// run overwrite its own script, an input or another output. None of them
+// may end with "Done".
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "test_support.h"
+
+namespace {
+
+const char kScript[] = "a compressnone raw \"hello.txt\"\n";
+
+struct EnvironmentCase {
+  const char* name;
+  std::function<void(const TempDir&)> prepare;
+  std::vector<std::string> args;
+  const char* output;  // standard output
+  const char* errors;  // standard error
+  // What the folder holds afterwards: file -> contents ("-" for no file).
+  std::vector<std::pair<std::string, std::string>> files;
+};
+
+void Link(const TempDir& dir, const char* target, const char* name) {
+  ASSERT_EQ(link((dir / target).c_str(), (dir / name).c_str()), 0);
+}
+void Symlink(const TempDir& dir, const char* target, const char* name) {
+  ASSERT_EQ(symlink(target, (dir / name).c_str()), 0);
+}
+
+void ExpectFiles(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {
+  for (const auto& file : files) {
+    if (file.second == "-") {
+      EXPECT_FALSE(FileExists(dir / file.first)) << file.first;
+    } else {
+      EXPECT_EQ(ReadText(dir / file.first), file.second) << file.first;
+    }
+  }
+}
+
+TEST(RunFaultsTest, EveryFaultOfTheEnvironmentFailsAndTouchesNothingItShouldNot) {
+  const auto none = [](const TempDir&) {};
+  const EnvironmentCase cases[] = {
+      {"binary on a full device", none, {"s.kst", "/dev/full", "o.lst"},
+       "Error closing binary file\nFailed!\n",
+       "kestrip: error: couldn't write '/dev/full': No space left on device\n", {}},
+      {"listing on a full device", none, {"s.kst", "o.bin", "/dev/full"},
+       "Error closing listing file\nFailed!\n",
+       "kestrip: error: couldn't write '/dev/full': No space left on device\n", {}},
+      {"script is a directory", [](const TempDir& d) { mkdir((d / "dir").c_str(), 0755); },
+       {"dir", "o.bin", "o.lst"}, "Couldn't open 'dir'\nFailed!\n",
+       "kestrip: error: couldn't open the script 'dir'\n", {{"o.bin", "-"}, {"o.lst", "-"}}},
+      {"raw input is a directory",
+       [](const TempDir& d) {
+         mkdir((d / "dir").c_str(), 0755);
+         WriteFile(d / "s.kst", std::string("a compressnone raw dir\n"));
+       },
+       {"s.kst", "o.bin", "o.lst"}, "process_raw couldn't open 'dir'\nFailed!\n",
+       "s.kst:1:20: error: process_raw couldn't open 'dir'\n", {}},
+      {"binary is the script", none, {"s.kst", "s.kst", "o.lst"},
+       "Output file 's.kst' is the script 's.kst'\nFailed!\n",
+       "kestrip: error: the binary file 's.kst' would overwrite the script 's.kst'; nothing was "
+       "written\n",
+       {{"s.kst", kScript}, {"o.lst", "-"}}},
+      {"listing is the script through a hard link",
+       [](const TempDir& d) { Link(d, "s.kst", "hard.lst"); }, {"s.kst", "o.bin", "hard.lst"},
+       "Output file 'hard.lst' is the script 's.kst'\nFailed!\n",
+       "kestrip: error: the listing file 'hard.lst' would overwrite the script 's.kst'; nothing "
+       "was written\n",
+       {{"s.kst", kScript}, {"o.bin", "-"}}},
+      {"listing is the script through a symbolic link and another spelling",
+       [](const TempDir& d) { Symlink(d, "s.kst", "soft.lst"); },
+       {"./s.kst", "o.bin", "soft.lst"},
+       "Output file 'soft.lst' is the script './s.kst'\nFailed!\n",
+       "kestrip: error: the listing file 'soft.lst' would overwrite the script './s.kst'; nothing "
+       "was written\n",
+       {{"s.kst", kScript}, {"o.bin", "-"}}},
+      {"binary and listing are one new file", none, {"s.kst", "o.out", "./o.out"},
+       "Output files 'o.out' and './o.out' are the same file\nFailed!\n",
+       "kestrip: error: the binary file 'o.out' and the listing file './o.out' are one file; "
+       "nothing was written\n",
+       {{"o.out", "-"}}},
+      {"listing is the binary through a symbolic link",
+       [](const TempDir& d) {
+         WriteFile(d / "o.bin", std::string("old"));
+         Symlink(d, "o.bin", "o.lst");
+       },
+       {"s.kst", "o.bin", "o.lst"}, "Output files 'o.bin' and 'o.lst' are the same file\nFailed!\n",
+       "kestrip: error: the binary file 'o.bin' and the listing file 'o.lst' are one file; "
+       "nothing was written\n",
+       {{"o.bin", "old"}}},
+      {"the listing is a raw input",
+       [](const TempDir& d) { WriteFile(d / "s.kst", std::string("a compressnone raw \"o.lst\"\n")); },
+       {"s.kst", "o.bin", "o.lst"},
+       "Input file 'o.lst' is the output file 'o.lst'\nprocess_raw couldn't open 'o.lst'\nFailed!\n",
+       "s.kst:1:20: error: process_raw couldn't open 'o.lst': Input file 'o.lst' is the output "
+       "file 'o.lst'\n",
+       {{"o.bin", ""}}},
+      {"the binary is a raw input through a hard link",
+       [](const TempDir& d) {
+         WriteFile(d / "o.bin", std::string("old"));
+         Link(d, "o.bin", "same.dat");
+         WriteFile(d / "s.kst", std::string("a compressnone raw \"same.dat\"\n"));
+       },
+       {"s.kst", "o.bin", "o.lst"},
+       "Input file 'same.dat' is the output file 'o.bin'\nprocess_raw couldn't open "
+       "'same.dat'\nFailed!\n",
+       "s.kst:1:20: error: process_raw couldn't open 'same.dat': Input file 'same.dat' is the "
+       "output file 'o.bin'\n",
+       {}},
+      {"--atomic keeps the previous outputs of a failed run",
+       [](const TempDir& d) {
+         WriteFile(d / "o.bin", std::string("old binary"));
+         WriteFile(d / "o.lst", std::string("old listing"));
+         WriteFile(d / "s.kst", std::string("a compressnone raw \"hello.txt\"\nb compressnone raw gone\n"));
+       },
+       {"--atomic", "s.kst", "o.bin", "o.lst"}, "process_raw couldn't open 'gone'\nFailed!\n",
+       "s.kst:2:20: error: process_raw couldn't open 'gone'\n",
+       {{"o.bin", "old binary"}, {"o.lst", "old listing"}}},
+  };
+  for (const EnvironmentCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    WriteFile(dir / "s.kst", std::string(kScript));
+    WriteFile(dir / "hello.txt", std::string("hello\n"));
+    c.prepare(dir);
+    const RunResult run = RunKestrip(dir.path(), c.args);
+    EXPECT_EQ(run.output, c.output);
+    EXPECT_EQ(run.errors, c.errors);
+    EXPECT_EQ(run.status, 255);
+    ExpectFiles(dir, c.files);
+  }
+}
+
+// Files that exist but can't be read: kestrip runs as an unprivileged user
+// (root reads every file), so this needs root to switch to one.
+TEST(RunFaultsTest, UnreadableInputsFailTheRun) {
+  if (geteuid() != 0 || access("/usr/bin/setpriv", X_OK) != 0) {
+    GTEST_SKIP() << "needs root and setpriv to run kestrip as the user nobody";
+  }
+  const struct {
+    const char* script;
+    const char* unreadable;
+    const char* output;
+  } cases[] = {
+      {"a compressnone raw \"hello.txt\"\n", "hello.txt",
+       "process_raw couldn't open 'hello.txt'\nFailed!\n"},
+      {"a compressnone raw \"hello.txt\"\n", "s.kst", "Couldn't open 's.kst'\nFailed!\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.unreadable);
+    TempDir dir;
+    chmod(dir.path().c_str(), 0777);
+    WriteFile(dir / "s.kst", std::string(c.script));
+    WriteFile(dir / "hello.txt", std::string("hello\n"));
+    chmod((dir / c.unreadable).c_str(), 0);
+    const RunResult run = RunProgram(
+        dir.path(), "/usr/bin/setpriv",
+        {"--reuid=nobody", "--regid=nogroup", "--clear-groups", KESTRIP_BINARY, "s.kst", "o.bin",
+         "o.lst"},
+        true);
+    EXPECT_EQ(run.output, c.output);
+    EXPECT_EQ(run.status, 255);
+  }
+}
+
+TEST(RunFaultsTest, AtomicOutputsReplaceThePreviousOnesOnlyWhenComplete) {
+  TempDir dir;
+  WriteFile(dir / "s.kst", std::string(kScript));
+  WriteFile(dir / "hello.txt", std::string("hello\n"));
+  WriteFile(dir / "o.bin", std::string("old"));
+  const RunResult run = RunKestrip(dir.path(), {"--atomic", "s.kst", "o.bin", "o.lst"});
+  EXPECT_EQ(run.output, "Done\n");
+  EXPECT_EQ(ReadText(dir / "o.bin"), std::string("\0\6\0hello\n", 9));
+  EXPECT_EQ(ReadText(dir / "o.lst").substr(0, 42), "; ----------------------------------------");
+  // Nothing is left beside them: the temporary files were renamed.
+  int entries = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    entries += entry.is_regular_file() ? 1 : 0;
+  }
+  EXPECT_EQ(entries, 4);
+}
+
+}  // namespace
