@@ -62,7 +62,8 @@ std::map<std::string, int> ReadSymbols(const std::string& text) {
 // The CPU's view of the memory: every write is recorded.
 struct Memory {
   std::vector<uint8_t> bytes = std::vector<uint8_t>(kMemorySize);
-  std::vector<bool> written = std::vector<bool>(kMemorySize);
+  std::vector<uint8_t> written = std::vector<uint8_t>(kMemorySize);
+  int firstWritten = static_cast<int>(kMemorySize), lastWritten = -1;
 };
 
 Z80EX_BYTE ReadMemory(Z80EX_CONTEXT*, Z80EX_WORD address, int, void* memory) {
@@ -70,8 +71,11 @@ Z80EX_BYTE ReadMemory(Z80EX_CONTEXT*, Z80EX_WORD address, int, void* memory) {
 }
 
 void WriteMemory(Z80EX_CONTEXT*, Z80EX_WORD address, Z80EX_BYTE value, void* memory) {
-  static_cast<Memory*>(memory)->bytes[address] = value;
-  static_cast<Memory*>(memory)->written[address] = true;
+  Memory& written = *static_cast<Memory*>(memory);
+  written.bytes[address] = value;
+  written.written[address] = 1;
+  if (address < written.firstWritten) written.firstWritten = address;
+  if (address > written.lastWritten) written.lastWritten = address;
 }
 
 Z80EX_BYTE ReadPort(Z80EX_CONTEXT*, Z80EX_WORD, void*) { return 0xFF; }
@@ -145,7 +149,7 @@ Assembly AssembleRoutine(const std::string& path, int origin) {
 
 std::vector<int> Outcome::WrittenOutside(int first, int count) const {
   std::vector<int> outside;
-  for (int address = 0; address < static_cast<int>(written.size()); ++address) {
+  for (int address = firstWritten; address <= lastWritten; ++address) {
     if (written[address] && (address < first || address >= first + count))
       outside.push_back(address);
   }
@@ -186,6 +190,8 @@ Outcome Run(const Call& call) {
   outcome.registers = GetRegisters(cpu.get());
   outcome.memory = std::move(memory.bytes);
   outcome.written = std::move(memory.written);
+  outcome.firstWritten = memory.firstWritten;
+  outcome.lastWritten = memory.lastWritten;
   return outcome;
 }
 

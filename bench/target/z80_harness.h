@@ -80,7 +80,8 @@ struct Outcome {
   uint64_t tStates = 0;   // T-states from the entry to the return, the RET included
   uint64_t instructions = 0;
   std::vector<uint8_t> memory;  // all 64 KiB afterwards
-  std::vector<bool> written;    // per address: written by the routine
+  std::vector<uint8_t> written;  // per address: 1 where the routine wrote
+  int firstWritten = 0, lastWritten = -1;  // the range of those addresses
 
   // Addresses the routine wrote outside [first, first + count).
   std::vector<int> WrittenOutside(int first, int count) const;
