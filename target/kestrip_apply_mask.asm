@@ -28,9 +28,9 @@
 ;            B = 0
 ; Destroys:  AF, C. IX, IY, the alternate registers and the stack are
 ;            left alone; interrupts stay as they were.
-; Size:      41 bytes. Relocatable: no absolute address inside.
-; Speed:     a key record 84 T-states, a 00 record of n bytes 21n + 64 (an
-;            LDIR), an FF record 86 whatever its count; the end record 73.
+; Size:      36 bytes. Relocatable: no absolute address inside.
+; Speed:     a key record 88 T-states, a 00 record of n bytes 21n + 60 (an
+;            LDIR), an FF record 71 whatever its count; the end record 57.
 ;            Figures on whole masks: README, "On the target".
 
 kestrip_apply_mask:

@@ -1,5 +1,5 @@
 ; kestrip_apply_mask_fast: draws a full-screen mask over the display,
-; unrolled: two key records a loop, copies by LDI blocks.
+; unrolled: two key records a loop, long copies by LDI blocks.
 ;
 ; The stream, the interface and the result are those of kestrip_apply_mask
 ; (kestrip_apply_mask.asm draws the format and says which way the mask bits
@@ -18,10 +18,11 @@
 ; Destroys:  AF, BC. IX, IY, the alternate registers and the stack are
 ;            left alone; interrupts stay as they were. Nothing outside the
 ;            bytes the records cover is written.
-; Size:      SIZE bytes. Relocatable: no absolute address inside.
-; Speed:     a key record 78 T-states, a 00 record of n bytes about
-;            18n + 110 (16 a byte in blocks of 8 LDI), an FF record 86
-;            whatever its count; the end record 73. Figures on whole masks:
+; Size:      104 bytes. Relocatable: no absolute address inside.
+; Speed:     a key record 76 T-states (82 every second one), a 00 record of
+;            n bytes 21n + 78 below 16 (an LDIR), about 17n + 4(n mod 16) +
+;            105 from 16 on (blocks of 16 LDI), an FF record 71 whatever its
+;            count; the end record 57. Figures on whole masks:
 ;            README, "On the target".
 
 kestrip_apply_mask_fast:

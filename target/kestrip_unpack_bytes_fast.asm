@@ -1,5 +1,5 @@
 ; kestrip_unpack_bytes_fast: unpacks a byte stream (item header type 1),
-; unrolled: literals move by LDI blocks, runs fill eight bytes a loop.
+; unrolled: long literals move by LDI blocks, long runs fill sixteen bytes a loop.
 ;
 ; The stream, the interface and the result are those of kestrip_unpack_bytes
 ; (kestrip_unpack_bytes.asm draws the format):
@@ -13,17 +13,19 @@
 ;            DE = where the item's first byte goes
 ; Out:       HL = the byte after the stream's terminator
 ;            DE = the byte after the last byte written
-; Destroys:  AF, BC. IX, IY, the alternate registers and the stack are
+;            B = 0
+; Destroys:  AF, C. IX, IY, the alternate registers and the stack are
 ;            left alone; interrupts stay as they were. Nothing but the
 ;            item's bytes is written.
-; Size:      SIZE bytes. Relocatable: no absolute address inside.
-; Speed:     a literal record of n bytes about 17.4n + 90 T-states (16 a
-;            byte in blocks of 16 LDI), a run of n bytes about 14.6n + 100;
-;            the terminator 34. Figures on whole items: README, "On the target".
+; Size:      189 bytes. Relocatable: no absolute address inside.
+; Speed:     a literal record of n bytes 21n + 37 T-states below 16 bytes (an
+;            LDIR), about 17n + 4(n mod 16) + 80 from 16 on (blocks of 16
+;            LDI); a run of n bytes about 19.5n + 65 below 16 bytes, about
+;            14n + 150 from 16 on (sixteen bytes a loop); the terminator 53.
+;            Figures on whole items: README, "On the target".
 
 kestrip_unpack_bytes_fast:
         ld b,0                  ; B stays 0 between records, so a count fits in C
-kestrip_unpack_bytes_fast_record:
         ld c,(hl)               ; the control byte
         inc hl
         ld a,c

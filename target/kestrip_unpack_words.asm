@@ -26,10 +26,10 @@
 ;            B = 0
 ; Destroys:  AF, C. IX, IY, the alternate registers and the stack are
 ;            left alone; interrupts stay as they were.
-; Size:      39 bytes. Relocatable: no absolute address inside.
-; Speed:     a literal record of n words costs 42n + 40 T-states (an LDIR
-;            of its 2n bytes), a run of n words about 16.3 per byte + 90;
-;            the terminator 34. Figures on whole items: README, "On the target".
+; Size:      41 bytes. Relocatable: no absolute address inside.
+; Speed:     a literal record of n words 42n + 40 T-states (an LDIR of its
+;            2n bytes), a run of n words about 32.5n + 120 (two words a
+;            loop); the terminator 34; a call's RET 10 more. Figures on whole items: README, "On the target".
 
 kestrip_unpack_words:
         ld b,0                  ; B stays 0 between records, so a count fits in C

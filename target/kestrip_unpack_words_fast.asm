@@ -16,13 +16,12 @@
 ; Destroys:  AF, BC. IX, IY, the alternate registers and the stack are
 ;            left alone; interrupts stay as they were. Nothing but the
 ;            item's bytes is written.
-; Size:      SIZE bytes. Relocatable: no absolute address inside.
+; Size:      141 bytes. Relocatable: no absolute address inside.
 ; Speed:     a literal record of n words about 34.5n + 90 T-states (16 a
 ;            byte in blocks of 16 LDI), a run of n words about 29n + 110;
 ;            the terminator 34. Figures on whole items: README, "On the target".
 
 kestrip_unpack_words_fast:
-kestrip_unpack_words_fast_record:
         ld a,(hl)               ; the control byte
         inc hl
         add a,a                 ; A = 2n, the record's bytes; carry: a run;

@@ -44,6 +44,11 @@ const z80::Assembly& Routine(const std::string& name) {
 #define SKIP_WITHOUT_PASMO() \
   if (!z80::PasmoFound()) GTEST_SKIP() << "pasmo is not installed: the target routines are not assembled"
 
+// Whether the routine's head promises B = 0 on return.
+bool LeavesBZero(const std::string& name) {
+  return ReadText(RoutinePath(name)).find(";            B = 0\n") != std::string::npos;
+}
+
 // Two layouts of code, stream, destination and stack, so that every routine
 // runs at two load addresses and with its stream below and above its output.
 struct Layout {
@@ -101,6 +106,9 @@ void ExpectUnpacks(const std::string& routine, const Bytes& stream, const Bytes&
   EXPECT_TRUE(outcome.WrittenOutside(layout.output, static_cast<int>(item.size())).empty()) << where;
   EXPECT_EQ(outcome.registers.hl, layout.stream + stream.size()) << where;
   EXPECT_EQ(outcome.registers.de, layout.output + item.size()) << where;
+  if (LeavesBZero(routine)) {
+    EXPECT_EQ(outcome.registers.bc >> 8, 0) << where;
+  }
   ExpectLeftAlone(call.registers, outcome.registers, where);
 }
 
@@ -295,6 +303,9 @@ void ExpectMaskApplied(const std::string& routine, const Bytes& pairs, const Lay
   }
   EXPECT_EQ(outcome.registers.hl, layout.stream + stream.size()) << where;
   EXPECT_EQ(outcome.registers.de, layout.output + screen.size()) << where;
+  if (LeavesBZero(routine)) {
+    EXPECT_EQ(outcome.registers.bc >> 8, 0) << where;
+  }
   ExpectLeftAlone(call.registers, outcome.registers, where);
 }
 
