@@ -1,5 +1,6 @@
 # Thin wrapper over CMake: `make demo` runs the bundled example, `make test` runs every test,
-# `make fuzz` runs the fuzzers (FUZZ_SECONDS each), `make bench` times the tool against its I/O floor.
+# `make fuzz` runs the fuzzers (FUZZ_SECONDS each), `make bench` times the tool against its I/O floor,
+# `make bench-target` times the Z80 routines of target/ in an emulator.
 JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
 TEST_DIR := build/test
@@ -8,8 +9,9 @@ FUZZ_SECONDS ?= 60
 BENCH_DIR := build/bench
 BENCH_ITEMS ?= 1000
 BENCH_RUNS ?= 7
+BENCH_TARGET_DIR := build/bench-target
 
-.PHONY: all release demo test fuzz bench examples clean
+.PHONY: all release demo test fuzz bench bench-target examples clean
 
 all: release
 
@@ -40,6 +42,16 @@ bench: release
 	$(RELEASE_DIR)/tools/kestrip-imagegen corpus $(BENCH_DIR) $(BENCH_ITEMS)
 	$(RELEASE_DIR)/bench/kestrip-bench $(RELEASE_DIR)/kestrip $(RELEASE_DIR)/bench/kestrip-io-floor \
 	  $(BENCH_DIR) $(BENCH_ITEMS) $(BENCH_RUNS)
+
+# The target routines on the same corpus (built as `make bench` builds it) and on random data, in an
+# emulated Z80 (needs pasmo and libz80ex-dev).
+bench-target: release
+	@test -x $(RELEASE_DIR)/bench/target/kestrip-bench-target || \
+	  { echo "bench-target needs z80ex (Debian's libz80ex-dev)"; exit 1; }
+	rm -rf $(BENCH_TARGET_DIR)
+	$(RELEASE_DIR)/tools/kestrip-imagegen corpus $(BENCH_TARGET_DIR) $(BENCH_ITEMS)
+	$(RELEASE_DIR)/bench/target/kestrip-bench-target $(CURDIR)/$(RELEASE_DIR)/kestrip $(CURDIR)/target \
+	  $(BENCH_TARGET_DIR) $(BENCH_ITEMS)
 
 # Paints the example's images again (they are committed in examples/).
 examples: release

@@ -1,0 +1,267 @@
+// kestrip-bench-target: times the target routines (target/*.asm) on an
+// emulated Z80 against an LDIR of the same bytes, on the items of a build
+// of the benchmark corpus and on random data, and prints each routine's size.
+//
+//   kestrip-bench-target KESTRIP TARGET_FOLDER CORPUS_FOLDER ITEMS
+//
+// CORPUS_FOLDER is what `kestrip-imagegen corpus CORPUS_FOLDER ITEMS` wrote;
+// the program builds itemsITEMS.kst there with KESTRIP. Every routine's
+// output is checked against kestrip's own decoders. Exit status 0 when every
+// goal is met, 1 when something fails to run or a routine's output is
+// wrong, 2 when a goal is missed.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "converters/fullscreenmask.h"
+#include "target_streams.h"
+#include "writers/decoders.h"
+#include "z80_harness.h"
+
+namespace {
+
+using target::Bytes;
+
+// Goals: the unpackers within 1.15 times an LDIR of their output, the mask
+// under 40 T-states per display byte it writes.
+constexpr double kMaxUnpackRatio = 1.15;
+constexpr double kMaxMaskTStatesPerByte = 40.0;
+
+// Where things lie in the emulated memory.
+constexpr int kCodeAddress = 0xF000;  // the stack grows down from here
+constexpr int kStreamAddress = 0x0100;
+constexpr int kUnpackAddress = 0x8000;  // room for 28 KiB of output
+constexpr int kScreenAddress = 0x4000;  // the display bitmap
+constexpr int kScreenSize = 6144;
+constexpr int kMaskStreamAddress = 0x8000;
+
+// Random data: items of a title screen's size, and whole-screen masks.
+constexpr int kRandomStreams = 8;
+constexpr size_t kRandomItemSize = 6912;
+
+enum class Use {
+  kUnpack,  // HL = stream, DE = destination: writes the bytes the stream holds
+  kMask,    // HL = stream, DE = display: draws the mask over it
+};
+
+struct Routine {
+  const char* name;  // target/NAME.asm, entered at its label NAME
+  Use use;
+  int headerType;  // kUnpack: the items it takes (kMask takes the full-screen masks)
+  // The stream of some bytes (of a mask's pairs), as kestrip writes it.
+  Bytes (*encode)(const Bytes& bytes);
+  // kestrip's own decoder of that stream: the bytes (the pairs) it holds.
+  bool (*decode)(const uint8_t* stream, size_t size, std::vector<uint8_t>& out, size_t* consumed);
+};
+
+// Every routine the benchmark times: a new one is one row.
+const Routine kRoutines[] = {
+    {"kestrip_unpack_bytes", Use::kUnpack, 1, target::ByteStream, DecodeByteStream},
+    {"kestrip_unpack_bytes_fast", Use::kUnpack, 1, target::ByteStream, DecodeByteStream},
+    {"kestrip_unpack_words", Use::kUnpack, 2, target::WordStream, DecodeWordStream},
+    {"kestrip_unpack_words_fast", Use::kUnpack, 2, target::WordStream, DecodeWordStream},
+    {"kestrip_apply_mask", Use::kMask, -1, target::MaskStream, DecodeMaskStream},
+    {"kestrip_apply_mask_fast", Use::kMask, -1, target::MaskStream, DecodeMaskStream},
+};
+
+const char kMaskDataType[] = "full screen mask";
+
+// The totals of one routine over one set of streams.
+struct Tally {
+  int streams = 0;
+  uint64_t outputBytes = 0;  // bytes written (a mask: display bytes of mask bytes other than FF)
+  uint64_t tStates = 0;
+  uint64_t ldirTStates = 0;  // an LDIR of each stream's output bytes
+  double worstRatio = 0;     // the highest T-states / LDIR of one stream
+  double PerByte() const { return outputBytes ? double(tStates) / double(outputBytes) : 0; }
+  double Ratio() const { return ldirTStates ? double(tStates) / double(ldirTStates) : 0; }
+};
+
+uint64_t TouchedBytes(const Bytes& pairs) {
+  uint64_t touched = 0;
+  for (size_t pair = 0; pair < pairs.size() / 2; ++pair) touched += pairs[2 * pair] != 0xFF;
+  return touched;
+}
+
+// Where a stream and the bytes it unpacks go: apart when both fit below
+// the code, else in place, the stream at the top and the output from the
+// bottom (as a program short of memory would), which works while the
+// output never overtakes the stream's unread bytes.
+struct Placement {
+  int stream = 0;
+  int output = 0;
+  bool inPlace = false;
+};
+
+Placement Place(const Routine& routine, size_t streamSize, size_t outputSize) {
+  if (routine.use == Use::kMask) return {kMaskStreamAddress, kScreenAddress, false};
+  if (streamSize <= static_cast<size_t>(kUnpackAddress - kStreamAddress) &&
+      outputSize <= static_cast<size_t>(kCodeAddress - kUnpackAddress))
+    return {kStreamAddress, kUnpackAddress, false};
+  return {kCodeAddress - static_cast<int>(streamSize), kStreamAddress, true};
+}
+
+enum class Verdict { kRight, kWrong, kTooLarge };
+
+// Runs the routine on one stream, checks what it left (the bytes kestrip's
+// decoder finds, nothing written elsewhere, HL past the stream) and adds it
+// to the tally.
+Verdict Measure(const Routine& routine, const z80::Assembly& code, const Bytes& stream,
+                std::mt19937& random, Tally& tally) {
+  Bytes decoded;
+  size_t consumed = 0;
+  if (!routine.decode(stream.data(), stream.size(), decoded, &consumed)) return Verdict::kWrong;
+  const Placement place = Place(routine, stream.size(), decoded.size());
+  if (place.output + decoded.size() > kCodeAddress) return Verdict::kTooLarge;
+
+  z80::Call call;
+  call.entry = kCodeAddress;
+  call.registers.sp = kCodeAddress;
+  call.loads = {{kCodeAddress, code.code}, {place.stream, stream}};
+  Bytes expected = decoded;
+  if (routine.use == Use::kMask) {
+    Bytes screen(kScreenSize);
+    for (uint8_t& byte : screen) byte = static_cast<uint8_t>(random());
+    call.loads.push_back({kScreenAddress, screen});
+    expected = target::ApplyMask(screen, decoded);
+  }
+  call.registers.hl = static_cast<uint16_t>(place.stream);
+  call.registers.de = static_cast<uint16_t>(place.output);
+  const z80::Outcome outcome = z80::Run(call);
+
+  const auto start = outcome.memory.begin() + place.output;
+  const Bytes written(start, start + static_cast<std::ptrdiff_t>(expected.size()));
+  // In place, the stream's own bytes are overwritten by design.
+  const int firstAllowed = place.output;
+  const int allowed = place.inPlace ? kCodeAddress - place.output : static_cast<int>(expected.size());
+  const bool right = outcome.returned && written == expected &&
+                     outcome.WrittenOutside(firstAllowed, allowed).empty() &&
+                     outcome.registers.hl == place.stream + static_cast<int>(stream.size());
+  if (!right) return place.inPlace ? Verdict::kTooLarge : Verdict::kWrong;
+
+  const uint64_t bytes = routine.use == Use::kMask ? TouchedBytes(decoded) : decoded.size();
+  ++tally.streams;
+  tally.outputBytes += bytes;
+  tally.tStates += outcome.tStates;
+  tally.ldirTStates += z80::LdirTStates(bytes);
+  if (bytes > 0) {
+    const double ratio = double(outcome.tStates) / double(z80::LdirTStates(bytes));
+    if (ratio > tally.worstRatio) tally.worstRatio = ratio;
+  }
+  return Verdict::kRight;
+}
+
+// The streams of the corpus build this routine takes.
+std::vector<Bytes> CorpusStreams(const Routine& routine,
+                                 const std::vector<target::BuildItem>& items) {
+  std::vector<Bytes> streams;
+  for (const target::BuildItem& item : items) {
+    if (routine.use == Use::kUnpack) {
+      if (item.type == routine.headerType) streams.push_back(item.data);
+    } else if (item.dataType == kMaskDataType) {
+      Bytes stream;
+      if (target::DecodeItem(item, stream)) streams.push_back(stream);
+    }
+  }
+  return streams;
+}
+
+// Random bytes (for a mask: random pairs of a whole screen), encoded.
+std::vector<Bytes> RandomStreams(const Routine& routine, std::mt19937& random) {
+  std::vector<Bytes> streams;
+  for (int i = 0; i < kRandomStreams; ++i) {
+    Bytes bytes(routine.use == Use::kMask ? 2 * kScreenSize : kRandomItemSize);
+    for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random());
+    streams.push_back(routine.encode(bytes));
+  }
+  return streams;
+}
+
+bool MeetsGoal(const Routine& routine, const Tally& tally) {
+  if (routine.use == Use::kMask) return tally.PerByte() < kMaxMaskTStatesPerByte;
+  return tally.Ratio() <= kMaxUnpackRatio;
+}
+
+void PrintTally(const char* set, const Tally& tally, bool goalMet) {
+  printf("  %-7s %5d streams %9llu bytes  %6.2f T/byte  LDIR %5.2f  ratio %5.3f  worst %5.3f  %s\n",
+         set, tally.streams, static_cast<unsigned long long>(tally.outputBytes), tally.PerByte(),
+         tally.ldirTStates ? double(tally.ldirTStates) / double(tally.outputBytes) : 0.0,
+         tally.Ratio(), tally.worstRatio, goalMet ? "goal met" : "GOAL MISSED");
+}
+
+std::string ReadFileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+bool BuildCorpus(const std::string& kestrip, const std::string& folder, const std::string& items,
+                 std::vector<target::BuildItem>& built) {
+  const std::string command = "cd '" + folder + "' && '" + kestrip + "' items" + items +
+                              ".kst target.bin target.lst >target.log 2>&1";
+  if (system(command.c_str()) != 0) {
+    fprintf(stderr, "kestrip-bench-target: kestrip failed on the corpus (see %s/target.log)\n",
+            folder.c_str());
+    return false;
+  }
+  const std::string binary = ReadFileText(folder + "/target.bin");
+  if (!target::ReadBuildItems(Bytes(binary.begin(), binary.end()),
+                              ReadFileText(folder + "/target.lst"), built)) {
+    fprintf(stderr, "kestrip-bench-target: the corpus build's items cannot be walked\n");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 5) {
+    fprintf(stderr, "usage: kestrip-bench-target KESTRIP TARGET_FOLDER CORPUS_FOLDER ITEMS\n");
+    return 1;
+  }
+  if (!z80::PasmoFound()) {
+    fprintf(stderr, "kestrip-bench-target: pasmo is not installed\n");
+    return 1;
+  }
+  std::vector<target::BuildItem> items;
+  if (!BuildCorpus(argv[1], argv[3], argv[4], items)) return 1;
+  printf("%zu items built from %s/items%s.kst\n", items.size(), argv[3], argv[4]);
+
+  bool allMet = true;
+  std::mt19937 random(2024);
+  for (const Routine& routine : kRoutines) {
+    const z80::Assembly code = z80::AssembleRoutine(std::string(argv[2]) + "/" + routine.name + ".asm");
+    if (!code.ok || code.symbols.count(routine.name) == 0 || code.symbols.at(routine.name) != 0) {
+      fprintf(stderr, "kestrip-bench-target: %s does not assemble to start at its label:\n%s\n",
+              routine.name, code.messages.c_str());
+      return 1;
+    }
+    printf("%s: %zu bytes\n", routine.name, code.code.size());
+    const std::vector<std::pair<const char*, std::vector<Bytes>>> sets = {
+        {"corpus", CorpusStreams(routine, items)}, {"random", RandomStreams(routine, random)}};
+    for (const auto& set : sets) {
+      Tally tally;
+      int tooLarge = 0;
+      for (const Bytes& stream : set.second) {
+        const Verdict verdict = Measure(routine, code, stream, random, tally);
+        if (verdict == Verdict::kWrong) {
+          fprintf(stderr, "kestrip-bench-target: %s got a %s stream wrong\n", routine.name,
+                  set.first);
+          return 1;
+        }
+        tooLarge += verdict == Verdict::kTooLarge;
+      }
+      const bool met = MeetsGoal(routine, tally);
+      allMet = allMet && met;
+      PrintTally(set.first, tally, met);
+      if (tooLarge > 0) printf("          (%d streams too large to unpack in 64 KiB left out)\n", tooLarge);
+    }
+  }
+  return allMet ? 0 : 2;
+}

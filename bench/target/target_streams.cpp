@@ -1,0 +1,103 @@
+#include "target_streams.h"
+
+#include <sstream>
+
+#include "converters/fullscreenmask.h"
+#include "converters/pixel_helpers.h"
+#include "writers/bin_writer.h"
+#include "writers/decoders.h"
+#include "writers/run_length.h"
+
+namespace target {
+
+namespace {
+
+constexpr int kHeaderSize = 3;
+const char kDataTypeLine[] = "; Data type: ";
+
+Bytes RunLengthStream(const Bytes& item, int unitSize) {
+  const int units = static_cast<int>(item.size()) / unitSize;
+  Bytes stream(static_cast<size_t>(RunLengthStreamBound(units, unitSize)));
+  stream.resize(static_cast<size_t>(EncodeRunLength(item.data(), units, unitSize, stream.data())));
+  return stream;
+}
+
+// A writer whose appended bytes can be read back.
+class CapturingWriter : public cBinWriter {
+ public:
+  CapturingWriter() { Init(); }
+  Bytes Appended() const { return Bytes(Data(), Data() + GetSize()); }
+};
+
+std::vector<std::string> DataTypes(const std::string& listing) {
+  std::vector<std::string> types;
+  std::istringstream lines(listing);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.compare(0, sizeof kDataTypeLine - 1, kDataTypeLine) == 0)
+      types.push_back(line.substr(sizeof kDataTypeLine - 1));
+  }
+  return types;
+}
+
+}  // namespace
+
+Bytes ByteStream(const Bytes& item) { return RunLengthStream(item, 1); }
+Bytes WordStream(const Bytes& item) { return RunLengthStream(item, 2); }
+
+Bytes MaskStream(const Bytes& pairs) {
+  const int height = static_cast<int>(pairs.size() / 2 / kDisplayBytesPerRow);
+  if (pairs.size() != static_cast<size_t>(2 * kDisplayBytesPerRow * height) ||
+      !IsWholeThirdsHeight(height))
+    return {};
+  CapturingWriter writer;
+  if (!compress_fullscreenmask(pairs.data(), height, writer)) return {};
+  return writer.Appended();
+}
+
+Bytes ApplyMask(Bytes screen, const Bytes& pairs) {
+  for (size_t pair = 0; pair < pairs.size() / 2 && pair < screen.size(); ++pair)
+    screen[pair] = static_cast<uint8_t>((screen[pair] & pairs[2 * pair]) | pairs[2 * pair + 1]);
+  return screen;
+}
+
+bool ReadBuildItems(const Bytes& binary, const std::string& listing,
+                    std::vector<BuildItem>& items) {
+  const std::vector<std::string> types = DataTypes(listing);
+  items.clear();
+  size_t offset = 0;
+  while (offset < binary.size()) {
+    if (binary.size() - offset < kHeaderSize) return false;
+    const size_t length = binary[offset + 1] | binary[offset + 2] << 8;
+    if (binary.size() - offset - kHeaderSize < length) return false;
+    BuildItem item;
+    item.type = binary[offset];
+    item.headerOffset = static_cast<int>(offset);
+    const auto first = binary.begin() + static_cast<std::ptrdiff_t>(offset + kHeaderSize);
+    item.data.assign(first, first + static_cast<std::ptrdiff_t>(length));
+    if (items.size() < types.size()) item.dataType = types[items.size()];
+    items.push_back(item);
+    offset += kHeaderSize + length;
+  }
+  return items.size() == types.size();
+}
+
+bool DecodeItem(const BuildItem& item, Bytes& bytes) {
+  bytes.clear();
+  size_t consumed = 0;
+  switch (item.type) {
+    case 0:
+      bytes = item.data;
+      return true;
+    case 1:
+      return DecodeByteStream(item.data.data(), item.data.size(), bytes, &consumed) &&
+             consumed == item.data.size();
+    case 2:
+      return DecodeWordStream(item.data.data(), item.data.size(), bytes, &consumed) &&
+             consumed == item.data.size();
+    default:
+      return false;
+  }
+}
+
+}  // namespace target

@@ -1,0 +1,44 @@
+// Host-side pieces the target routines are checked and timed against:
+// streams made by kestrip's own writers, the result a routine must leave,
+// and the items of a real build read back through their headers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace target {
+
+using Bytes = std::vector<uint8_t>;
+
+// Streams as kestrip writes them: the run-length encoder on units of one
+// byte (header type 1) or of two (type 2; `item` must have an even size),
+// and the full-screen mask's packer on (mask, graphic) pairs of a 64-, 128-
+// or 192-row image (empty for any other number of pairs).
+Bytes ByteStream(const Bytes& item);
+Bytes WordStream(const Bytes& item);
+Bytes MaskStream(const Bytes& pairs);
+
+// What kestrip_apply_mask must make of `screen`: each byte covered by a
+// pair becomes screen AND mask OR graphic.
+Bytes ApplyMask(Bytes screen, const Bytes& pairs);
+
+// One item of a binary built with headers on.
+struct BuildItem {
+  int type = 0;          // the header type: 0 none, 1 byte, 2 word compression
+  int headerOffset = 0;  // where its header lies in the binary
+  Bytes data;            // the bytes after the header
+  std::string dataType;  // the listing's "; Data type: " text
+};
+
+// The items of `binary`, walked through their headers, with the data type
+// of each from `listing`. False when a header runs past the binary, the
+// items do not end exactly at its end, or the listing names another number
+// of items (a build with headers off somewhere cannot be walked).
+bool ReadBuildItems(const Bytes& binary, const std::string& listing,
+                    std::vector<BuildItem>& items);
+
+// The item's bytes before compression (its data as it is for type 0).
+bool DecodeItem(const BuildItem& item, Bytes& bytes);
+
+}  // namespace target
