@@ -9,6 +9,7 @@
 #include "tokeniser/tokeniser.h"
 #include "writers/bin_writer.h"
 #include "writers/compressed_byte.h"
+#include "writers/compressed_lz.h"
 #include "writers/compressed_word.h"
 
 // Item header, written before an item's bytes when headers are on:
@@ -43,6 +44,7 @@ const WriterRow kWriterTable[] = {
     {"compressnone", CreateWriter<cBinWriter>},
     {"compressbyte", CreateWriter<cBinWriter_CompressedByte>},
     {"compressword", CreateWriter<cBinWriter_CompressedWord>},
+    {"compresslz", CreateWriter<cBinWriter_CompressedLz>},
 };
 
 // Data type word -> converter, in the order the words are compared.
