@@ -40,12 +40,13 @@
 // what it writes (d = 1 repeats the last byte m times). The stream ends with
 // the bit byte that holds the terminator's last bit.
 //
-// Example, "ABABABAB!" (9 bytes) in 5 stream bytes:
-//   0 001 'A' 'B'       literal run of 2      bits 0 0 0 1
-//   1 1 0xFE 00011      new match, d 2, m 6   bits 1 1, 0 0 0 1 1
-//   0 1 '!'             literal run of 1      bits 0 1
-//   1 0000...0001       the terminator        bits 1, 0 x 16, 1
-//   -> 0x1C 'A' 'B' 0xFE 0x6D '!' 0x00 0x00 0x20  (see the tests' table)
+// Example, "ABABABAB!" (9 bytes) in 8 stream bytes:
+//   0 001 'A' 'B'           literal run of 2
+//   1 1 0xFE 00011          new match: h 1, d 2, m 6
+//   0 1 '!'                 literal run of 1
+//   1 0000000000000000 1    the terminator
+//   -> 1C 'A' 'B' FE 6C '!' 00 02
+//      (bit bytes 1C = 0001 1100, 6C = 0110 1100, 00, 02 = 0000 0010)
 //
 // The encoder (lz_encoder.cpp) finds the smallest stream of this format for
 // an item by dynamic programming (see there).
