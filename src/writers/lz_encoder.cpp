@@ -38,8 +38,8 @@ namespace {
 
 constexpr int kMinMatch = 2;
 constexpr int kMaxDistance = 65280;       // the high part's gamma code stays under 256
-constexpr int kTrackedDistances = 1792;  // distances whose high part costs 1, 3 or 5 bits
-constexpr int kTrackedClasses = 3;       // of those three costs: 1..256, ..768, ..1792
+constexpr int kTrackedDistances = 768;  // distances whose high part costs 1 or 3 bits
+constexpr int kTrackedClasses = 2;       // of those two costs: 1..256, 257..768
 constexpr int kAllLengthsUpTo = 64;    // past it, only a match's full length
 constexpr int kRepeatCompareCap = 4096;
 constexpr uint32_t kUnreached = 0xFFFFFFFFu;
@@ -355,7 +355,7 @@ class Parser {
   // Brings the match length at every tracked distance to position i, and
   // gives each distance class's longest match (the nearest of equals).
   void UpdateTrackedLengths(int i, Candidate (&nearest)[kTrackedClasses]) {
-    static const int kClassLast[kTrackedClasses] = {256, 768, kTrackedDistances};
+    static const int kClassLast[kTrackedClasses] = {256, kTrackedDistances};
     int d = 1;
     for (int c = 0; c < kTrackedClasses; ++c) {
       const int last = std::min(i, kClassLast[c]);
