@@ -6,23 +6,26 @@
 // parse keeps, for every position, the cheapest way found to arrive there
 // in each of the format's two states: by a match (then a literal run or a
 // new match may follow) and by a literal run (then a repeat or a new match
-// may follow, and the run's repeat offset comes along). Positions are
+// may follow, and the run's repeat distance comes along). Positions are
 // settled in order, so every arrival is final when its position is reached:
 //
 //   - a literal run to i from a match arrival at j costs
 //     1 + gamma(i - j) + 8 (i - j) bits. For each gamma size class (lengths
 //     2^k .. 2^(k+1) - 1) the cheapest j lies in a sliding window, kept in a
 //     monotonic queue, so each position weighs every run length exactly;
-//   - matches from i: the longest match at a short offset (1..256, tracked
-//     for every offset at once, each offset's length carried from the
-//     position before), the longest previous factor when it lies further
-//     back (found with a suffix array), and the repeat offset of the run
-//     arrival. Each is tried at every length from 2 up to 64, and at its
-//     full length: a shorter offset's match of the same length is never
-//     dearer, so these are the offsets worth trying.
+//   - matches from i: for each of the two cheapest distance classes
+//     (1..256 and 257..768, whose high parts cost 1 and 3 bits) the longest
+//     match at its nearest distance, every distance's length carried from
+//     the position before; the longest previous factor when it lies further
+//     back (found with a suffix array); and the repeat distance of the run
+//     arrival. Each is tried at every length from 2 up to 64 and at its full
+//     length, a class only past the lengths a cheaper one reaches: a
+//     cheaper distance's match of the same length is never dearer, so these
+//     are the distances worth trying.
 //
-// The one thing the parse does not weigh is a dearer arrival whose repeat
-// offset would pay later; the cheapest arrival of each state wins.
+// What the parse does not weigh: a dearer arrival whose repeat distance
+// would pay later (the cheapest arrival of each state wins), and a farther
+// distance than the nearest within its class for the same reason.
 // Time and memory grow as n log n for the suffix array and as n for the
 // rest; a 51200-byte item takes a small fraction of a second.
 #include <algorithm>
@@ -235,7 +238,7 @@ std::vector<PreviousFactor> PreviousFactors(const uint8_t* data, int n) {
 
 struct MatchArrival {
   uint32_t cost = kUnreached;
-  int distance = 1;  // of the match that arrived: the repeat offset after it
+  int distance = 1;  // of the match that arrived: the repeat distance after it
   int from = -1;
   bool viaRepeat = false;
   bool fromRun = false;  // the match followed a literal run
@@ -243,7 +246,7 @@ struct MatchArrival {
 
 struct RunArrival {
   uint32_t cost = kUnreached;
-  int distance = 1;  // the repeat offset the run carries
+  int distance = 1;  // the repeat distance the run carries
   int from = -1;
 };
 
