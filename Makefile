@@ -1,6 +1,7 @@
 # Thin wrapper over CMake: `make demo` runs the bundled example, `make test` runs every test,
 # `make fuzz` runs the fuzzers (FUZZ_SECONDS each), `make bench` times the tool against its I/O floor,
-# `make bench-target` times the Z80 routines of target/ in an emulator.
+# `make bench-target` times the Z80 routines of target/ in an emulator, `make bench-lz` compares the
+# LZ stream with run-length coding, zstd and lz4.
 JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
 TEST_DIR := build/test
@@ -11,7 +12,7 @@ BENCH_ITEMS ?= 1000
 BENCH_RUNS ?= 7
 BENCH_TARGET_DIR := build/bench-target
 
-.PHONY: all release demo test fuzz bench bench-target examples clean
+.PHONY: all release demo test fuzz bench bench-target bench-lz examples clean
 
 all: release
 
@@ -52,6 +53,20 @@ bench-target: release
 	$(RELEASE_DIR)/tools/kestrip-imagegen corpus $(BENCH_TARGET_DIR) $(BENCH_ITEMS)
 	$(RELEASE_DIR)/bench/target/kestrip-bench-target $(CURDIR)/$(RELEASE_DIR)/kestrip $(CURDIR)/target \
 	  $(BENCH_TARGET_DIR) $(BENCH_ITEMS)
+
+# Every item of the corpus, of the bundled example and of generated photographs, compressed one by one
+# with byte run-length coding, the LZ stream, zstd -19 and lz4 -12 (each where installed).
+bench-lz: release
+	rm -rf $(BENCH_DIR) $(BENCH_DIR)-photos
+	mkdir -p $(BENCH_DIR)-photos
+	$(RELEASE_DIR)/tools/kestrip-imagegen corpus $(BENCH_DIR) $(BENCH_ITEMS)
+	$(RELEASE_DIR)/bench/kestrip-compare $(RELEASE_DIR)/kestrip $(BENCH_DIR) items$(BENCH_ITEMS).kst; \
+	corpus=$$?; \
+	cp -r examples $(BENCH_DIR)/example && \
+	$(RELEASE_DIR)/bench/kestrip-compare $(RELEASE_DIR)/kestrip $(BENCH_DIR)/example demo.kst; \
+	example=$$?; \
+	$(RELEASE_DIR)/bench/kestrip-compare $(RELEASE_DIR)/kestrip $(BENCH_DIR)-photos photos 8; \
+	[ $$corpus -eq 0 ] && [ $$example -eq 0 ]
 
 # Paints the example's images again (they are committed in examples/).
 examples: release

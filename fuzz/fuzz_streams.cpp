@@ -5,7 +5,9 @@
 //   word run-length (compressword): decode(encode(x)) == the first 2m bytes
 //     of x, m = n / 2 words, within 2m + ceil(m / 126) + 1 bytes;
 //   mask stream (fullscreenmask): the pairs of an image of 64, 128 or 192
-//     rows come back from the stream, which is at most 80 * rows + 2 bytes.
+//     rows come back from the stream, which is at most 80 * rows + 2 bytes;
+//   LZ stream (compresslz): decode(encode(x)) == x within LzStreamBound,
+//     and the writer's stream is the encoder's.
 //
 // The run-length encoder writes into a buffer of exactly the stated bound,
 // so AddressSanitizer catches a byte past it; the writers' own streams must
@@ -23,8 +25,10 @@
 #include "listing/listing.h"
 #include "writers/bin_writer.h"
 #include "writers/compressed_byte.h"
+#include "writers/compressed_lz.h"
 #include "writers/compressed_word.h"
 #include "writers/decoders.h"
+#include "writers/lz_stream.h"
 #include "writers/run_length.h"
 
 namespace {
@@ -63,6 +67,24 @@ void CheckRunLength(const uint8_t* data, size_t size, int unitSize) {
   if (decoded != Bytes(data, data + kept)) fuzz::Fail("run-length stream decodes to other bytes");
 }
 
+Bytes EncodeLzExactly(const uint8_t* data, size_t size) {
+  const int bound = LzStreamBound(static_cast<int>(size));
+  std::unique_ptr<uint8_t[]> stream(new uint8_t[static_cast<size_t>(bound)]);
+  const int length = EncodeLz(data, static_cast<int>(size), stream.get());
+  if (length < 1 || length > bound) fuzz::Fail("LZ stream over its bound");
+  return Bytes(stream.get(), stream.get() + length);
+}
+
+void CheckLz(const uint8_t* data, size_t size) {
+  const Bytes stream = EncodeLzExactly(data, size);
+  Bytes decoded;
+  size_t consumed = 0;
+  if (!DecodeLzStream(stream.data(), stream.size(), decoded, &consumed) ||
+      consumed != stream.size())
+    fuzz::Fail("LZ stream doesn't decode");
+  if (decoded != Bytes(data, data + size)) fuzz::Fail("LZ stream decodes to other bytes");
+}
+
 // The writer's Output must write the encoder's stream; an odd item is
 // refused by word compression.
 template <class Writer>
@@ -86,8 +108,9 @@ void CheckWriter(const uint8_t* data, size_t size, int unitSize, FILE* discard) 
   if (!output) fuzz::Fail("writer output failed");
   if (static_cast<size_t>(writer.GetOutputSize()) != stream.size())
     fuzz::Fail("output size differs from the stream");
-  if (stream != Encode(data, size, unitSize))
-    fuzz::Fail("writer stream differs from the encoder's");
+  const Bytes expected =
+      writer.GetType() == 3 ? EncodeLzExactly(data, size) : Encode(data, size, unitSize);
+  if (stream != expected) fuzz::Fail("writer stream differs from the encoder's");
 }
 
 void CheckMaskStream(const uint8_t* data, size_t size) {
@@ -127,6 +150,10 @@ void DecodeRawBytes(const uint8_t* data, size_t size) {
   out.clear();
   if (DecodeMaskStream(copy.get(), limit, out, &consumed) && consumed > limit)
     fuzz::Fail("mask decoder overread");
+  out.clear();
+  if (DecodeLzStream(copy.get(), limit, out, &consumed) &&
+      (consumed > limit || out.size() > static_cast<size_t>(cBinWriter::kCapacity)))
+    fuzz::Fail("LZ decoder overread or overran the item");
 }
 
 FILE* g_discard = nullptr;
@@ -146,6 +173,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckRunLength(data, size, 2);
   CheckWriter<cBinWriter_CompressedByte>(data, size, 1, g_discard);
   CheckWriter<cBinWriter_CompressedWord>(data, size, 2, g_discard);
+  CheckLz(data, size);
+  CheckWriter<cBinWriter_CompressedLz>(data, size, 1, g_discard);
   CheckMaskStream(data, size);
   DecodeRawBytes(data, size);
   return 0;

@@ -3,8 +3,10 @@
 #include "tokeniser/tokeniser.h"
 #include "writers/bin_writer.h"
 #include "writers/compressed_byte.h"
+#include "writers/compressed_lz.h"
 #include "writers/compressed_word.h"
 #include "writers/decoders.h"
+#include "writers/lz_stream.h"
 #include "writers/run_length.h"
 
 namespace {
@@ -32,6 +34,8 @@ const CompressionInfo kCompressionModes[] = {
      Create<cBinWriter_CompressedByte>},
     {"compressword", 2, "word", 2, RunLengthBound<2>, RunLengthEncode<2>, DecodeWordStream,
      Create<cBinWriter_CompressedWord>},
+    {"compresslz", 3, "lz", 1, LzStreamBound, EncodeLz, DecodeLzStream,
+     Create<cBinWriter_CompressedLz>},
 };
 const size_t kCompressionModeCount = sizeof kCompressionModes / sizeof kCompressionModes[0];
 
