@@ -61,7 +61,7 @@ TEST(LineAnimTest, WorkedExample) {
 TEST(LineAnimTest, SeriesEndsAtTheFirstFrameThatCannotBeLoaded) {
   struct Case {
     const char* name;
-    bool refusedThird;  // walk003.bmp present but not a 256-colour image
+    bool refusedThird;  // walk003.bmp present but of a kind not read (2 bits per pixel)
     std::string expectedTail;
   };
   TempDir dir;
@@ -79,7 +79,7 @@ TEST(LineAnimTest, SeriesEndsAtTheFirstFrameThatCannotBeLoaded) {
     std::remove((base + "003.bmp").c_str());
     if (c.refusedThird) {
       BmpOptions options;
-      options.fields16 = {{kBmpBitsPerPixel, 24}};
+      options.fields16 = {{kBmpBitsPerPixel, 2}};
       WriteBmp(base + "003.bmp", Frame({"........"}), options);
     }
     WriteBmp(base + "004.bmp", Frame({"........"}));

@@ -26,14 +26,14 @@ const char kConverterName[] = "process_colourblock";
 // first byte the writer refuses; the writer reports the overflow when the
 // item is prepared.
 void AppendAttributeRows(const cBitmap& bitmap, cBinWriter& writer) {
+  const PixelValues indices(bitmap, IndexOf);
   const int rowPairs = bitmap.GetHeight() / 2;
-  std::vector<uint8_t> attributes(static_cast<size_t>(bitmap.GetWidth()));
+  const size_t width = static_cast<size_t>(bitmap.GetWidth());
+  std::vector<uint8_t> inkRow(width), paperRow(width), attributes(width);
   for (int r = 0; r < rowPairs; ++r) {
-    const uint8_t* inkRow = bitmap.GetRow(2 * r);
-    const uint8_t* paperRow = bitmap.GetRow(2 * r + 1);
-    if (!inkRow || !paperRow) return;  // not for a loaded image: every row is there
-    for (size_t x = 0; x < attributes.size(); ++x)
-      attributes[x] = AttributeByte(inkRow[x], paperRow[x]);
+    indices.ReadRow(2 * r, inkRow.data());
+    indices.ReadRow(2 * r + 1, paperRow.data());
+    for (size_t x = 0; x < width; ++x) attributes[x] = AttributeByte(inkRow[x], paperRow[x]);
     if (!writer.AddBytes(attributes.data(), static_cast<int>(attributes.size()))) return;
   }
 }
@@ -49,6 +49,7 @@ bool process_colourblock(const char* tag, CTokeniser& tokeniser, cBinWriter& wri
     printf("process_colourblock image height must be a multiple of 2\n");
     return false;
   }
+  if (!CheckDisplayColours(kConverterName, fileName, bitmap)) return false;
 
   AppendAttributeRows(bitmap, writer);
 

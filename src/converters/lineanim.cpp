@@ -35,10 +35,10 @@ struct FrameSize {
 // Appends the frame's rows, top first, eight pixels to a byte by the ink rule.
 // False when the writer refuses a byte because the item is full.
 bool AppendFrame(const cBitmap& frame, const FrameSize& size, cBinWriter& writer) {
-  const PaletteFlags ink = InkFlags(frame);
+  const PixelValues ink(frame, IsInk);
   for (int y = 0; y < size.height; ++y) {
     for (int x = 0; x < size.width; x += 8) {
-      if (!writer.AddByte(PackEightPixels(frame, x, y, ink))) return false;
+      if (!writer.AddByte(PackEightPixels(ink, x, y))) return false;
     }
   }
   return true;

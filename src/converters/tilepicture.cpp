@@ -43,28 +43,19 @@ constexpr size_t kMaxTiles = 256;
 
 using Tile = std::array<uint8_t, kCellSize>;
 
-Tile CutTile(const cBitmap& bitmap, int cellX, int cellY) {
+Tile CutTile(const PixelValues& indices, int cellX, int cellY) {
   Tile tile{};
-  for (int row = 0; row < kCellSize; ++row) {
-    const EightIndices indices =
-        ReadEightIndices(bitmap, kCellSize * cellX, kCellSize * cellY + row);
-    uint8_t pixels = 0;
-    if (IsSolid(indices)) {
-      pixels = indices.index[0] != 0 ? 0xFF : 0x00;
-    } else {
-      for (uint8_t index : indices.index) pixels = PushBit(pixels, index != 0);
-    }
-    tile[row] = pixels;
-  }
+  for (int row = 0; row < kCellSize; ++row)
+    tile[row] = PackEightPixels(indices, kCellSize * cellX, kCellSize * cellY + row);
   return tile;
 }
 
 // The tiles of all cells, in cell-number (column-major) order.
-std::vector<Tile> CutCells(const cBitmap& bitmap, int charWidth, int charHeight) {
+std::vector<Tile> CutCells(const PixelValues& indices, int charWidth, int charHeight) {
   std::vector<Tile> cells;
   cells.reserve(static_cast<size_t>(charWidth) * static_cast<size_t>(charHeight));
   for (int cellX = 0; cellX < charWidth; ++cellX) {
-    for (int cellY = 0; cellY < charHeight; ++cellY) cells.push_back(CutTile(bitmap, cellX, cellY));
+    for (int cellY = 0; cellY < charHeight; ++cellY) cells.push_back(CutTile(indices, cellX, cellY));
   }
   return cells;
 }
@@ -122,12 +113,13 @@ bool process_tilepicture(const char* tag, CTokeniser& tokeniser, cBinWriter& wri
     printf("process_tilepicture image width and height must be a multiple of 8\n");
     return false;
   }
+  if (!CheckDisplayColours(kConverterName, fileName, bitmap)) return false;
 
   // A loaded image has a positive size, and width * height fits its image
   // size field, so N and N + 8U (U <= N) fit an int.
   const int charWidth = width / kCellSize;
   const int charHeight = height / kCellSize;
-  const std::vector<Tile> cells = CutCells(bitmap, charWidth, charHeight);
+  const std::vector<Tile> cells = CutCells(PixelValues(bitmap, IndexOf), charWidth, charHeight);
   const TilePicture picture = RemoveDuplicates(cells);
   if (picture.tooManyTiles) {
     printf("process_tilepicture found %d unique tiles, more than the 256 a map byte can name\n",
