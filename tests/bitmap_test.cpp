@@ -380,20 +380,6 @@ TEST(BitmapLoadTest, ShortPaletteInAShortFile) {
   }
 }
 
-// An image size field of 0 means the rows' own size (each padded to 4 bytes).
-TEST(BitmapLoadTest, ImageSizeZeroIsTheRowsOwnSize) {
-  TempDir dir;
-  const std::string path = dir / "size0.bmp";
-  for (bool topDown : {false, true}) {
-    BmpOptions options = Fields32({{kBmpImageSize, 0}});
-    options.topDown = topDown;
-    WriteBmp(path, SmallImage(), options);
-    cBitmap bitmap;
-    const LoadRun run = LoadCapturing(bitmap, path);
-    ASSERT_TRUE(run.loaded) << run.output;
-    EXPECT_EQ(Contents(bitmap), Expected(SmallImage())) << topDown;
-  }
-}
 
 // Rows need not be padded to four bytes: the pad comes from S and the height.
 TEST(BitmapLoadTest, PadIsWorkedOutFromImageSize) {

@@ -292,6 +292,8 @@ TEST(PicturesDamagedTest, PicturesLargerThanAnyItemAreRefusedBeforeAllocation) {
       {"PNG claiming 2^31 - 1 square", PngClaiming(0x7FFFFFFF, 0x7FFFFFFF), tooLarge},
       {"RLE8 of one pixel more than the limit", BmpClaiming(8, true, 1, 3276801), tooLarge},
       {"RLE8 at the limit", BmpClaiming(8, true, 1, 3276800), "Loaded bitmap ok!\n"},
+      {"8-bit uncompressed of more than the limit", EncodeBmp(FilledImage(2048, 1601, 0)),
+       tooLarge},
       {"RLE4 at the limit", BmpClaiming(4, true, 2, 1638400), "Loaded bitmap ok!\n"},
       // The 8-bit uncompressed form keeps its checks: its data must lie in the file.
       {"8-bit claiming 46340 x 46340", BmpClaiming(8, false, 46340, 46340),

@@ -3,6 +3,8 @@
 // cell across and each pair of pixel rows for one cell down; the top pixel
 // of a pair names the cell's ink, the bottom pixel its paper (palette index
 // colours: bits 0-2 colour, bit 3 bright).
+// (In a true-colour picture a pixel's index is the display colour its RGB
+// names: IndexOf, CheckDisplayColours in pixel_helpers.h.)
 //
 //   image (W x H, H even)            item (W x H/2 bytes, row after row)
 //   row 2r     x: ink index   --->   byte r * W + x = AttributeByte(ink, paper)

@@ -3,6 +3,8 @@
 // one attribute byte per cell. The colour of a cell's top-left pixel is its
 // paper (0 bits); the other index met in the cell, if any, is its ink
 // (1 bits). Indices are compared whole: 1 and 17 are two colours.
+// (In a true-colour picture a pixel's index is the display colour its RGB
+// names: IndexOf, CheckDisplayColours in pixel_helpers.h.)
 //
 //   offset  length  content                                  (N = W/8 * H/8)
 //   0       8 * N   per cell, its 8 pixel rows from the top:
@@ -98,8 +100,8 @@ bool process_colourtile(const char* tag, CTokeniser& tokeniser, cBinWriter& writ
   if (!CheckDisplayColours(kConverterName, fileName, bitmap)) return false;
   const PixelValues indices(bitmap, IndexOf);
 
-  // A loaded image has a positive size, and width * height fits its image
-  // size field, so the cell counts below fit an int.
+  // A loaded image has a positive size, and width * height is within the
+  // loader's pixel limit, so the cell counts below fit an int.
   const int charWidth = bitmap.GetWidth() / kCellSize;
   const int charHeight = bitmap.GetHeight() / kCellSize;
   std::vector<uint8_t> attributes(static_cast<size_t>(charWidth) * static_cast<size_t>(charHeight));

@@ -12,7 +12,8 @@
 //                                                               1 3
 //
 // A tile is a cell's 8 pixel rows from the top, one byte per row, a bit set
-// where the palette index is not 0:
+// where the palette index is not 0 (in a true-colour picture, where the
+// pixel is not black: IndexOf in pixel_helpers.h):
 //
 //   bit  7   6   5   4   3   2   1   0
 //   x   +0  +1  +2  +3  +4  +5  +6  +7
@@ -115,8 +116,8 @@ bool process_tilepicture(const char* tag, CTokeniser& tokeniser, cBinWriter& wri
   }
   if (!CheckDisplayColours(kConverterName, fileName, bitmap)) return false;
 
-  // A loaded image has a positive size, and width * height fits its image
-  // size field, so N and N + 8U (U <= N) fit an int.
+  // A loaded image has a positive size, and width * height is within the
+  // loader's pixel limit, so N and N + 8U (U <= N) fit an int.
   const int charWidth = width / kCellSize;
   const int charHeight = height / kCellSize;
   const std::vector<Tile> cells = CutCells(PixelValues(bitmap, IndexOf), charWidth, charHeight);

@@ -15,6 +15,8 @@
 // (bit 7) marks a cell that needs more than the display can show: a third
 // colour, or a dull ink with a bright paper (the attribute makes both
 // bright).
+// (In a true-colour picture a pixel's index is the display colour its RGB
+// names: IndexOf, CheckDisplayColours in pixel_helpers.h.)
 #include <cstdint>
 #include <cstring>
 #include <string>
