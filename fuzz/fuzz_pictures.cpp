@@ -29,9 +29,11 @@ void CheckPixels(const cBitmap& bitmap, int rows) {
   for (int y = 0; y < rows; ++y) {
     for (int x = 0; x < bitmap.GetWidth(); ++x) {
       const cPixel pixel = bitmap.GetPixel(x, y);
-      if (pixel.alpha == 0 && !pixel.IsMaskColour()) fuzz::Fail("a transparent pixel kept its colour");
+      if (pixel.alpha == 0 && !pixel.IsMaskColour())
+        fuzz::Fail("a transparent pixel kept its colour");
       if (!bitmap.IsTrueColour()) {
-        const cPixel entry = bitmap.GetPaletteEntry(static_cast<uint8_t>(bitmap.GetPixelIndex(x, y)));
+        const cPixel entry =
+            bitmap.GetPaletteEntry(static_cast<uint8_t>(bitmap.GetPixelIndex(x, y)));
         if (entry.red != pixel.red || entry.green != pixel.green || entry.blue != pixel.blue ||
             entry.alpha != pixel.alpha)
           fuzz::Fail("a pixel differs from its palette entry");

@@ -75,11 +75,11 @@ std::vector<GeneratedFile> PictureSeeds() {
     bool runLength, bitFields, topDown;
   };
   const BmpForm bmpForms[] = {
-      {"1bit", 1, 40, false, false, false},     {"4bit-core", 4, 12, false, false, false},
-      {"8bit-core", 8, 12, false, false, false}, {"8bit-v5", 8, 124, false, false, true},
-      {"rle8", 8, 40, true, false, false},      {"rle4", 4, 108, true, false, true},
-      {"16bit", 16, 40, false, false, false},   {"16bit-fields", 16, 56, false, true, false},
-      {"24bit", 24, 40, false, false, true},    {"32bit", 32, 40, false, false, false},
+      {"1bit", 1, 40, false, false, false},         {"4bit-core", 4, 12, false, false, false},
+      {"8bit-core", 8, 12, false, false, false},    {"8bit-v5", 8, 124, false, false, true},
+      {"rle8", 8, 40, true, false, false},          {"rle4", 4, 108, true, false, true},
+      {"16bit", 16, 40, false, false, false},       {"16bit-fields", 16, 56, false, true, false},
+      {"24bit", 24, 40, false, false, true},        {"32bit", 32, 40, false, false, false},
       {"32bit-fields", 32, 40, false, true, false}, {"32bit-alpha", 32, 124, false, true, false},
   };
   for (const BmpForm& form : bmpForms) {

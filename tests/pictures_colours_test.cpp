@@ -18,14 +18,25 @@ TEST(DisplayColoursTest, TheColourAnRgbNames) {
     int colour;
   };
   const Case cases[] = {
-      {0, 0, 0, 0},           {0, 0, 0xD7, 1},          {0xD7, 0, 0, 2},
-      {0xC0, 0, 0xC0, 3},     {0, 0xD8, 0, 4},          {0, 0xCD, 0xCD, 5},
-      {0xD6, 0xD7, 0, 6},     {0xD7, 0xD7, 0xD7, 7},    {0, 0, 0xFF, 9},
-      {0xFF, 0, 0xFF, 11},    {0xFF, 0xFF, 0xFF, 15},   {0xFF, 0xFF, 0, 14},
+      {0, 0, 0, 0},
+      {0, 0, 0xD7, 1},
+      {0xD7, 0, 0, 2},
+      {0xC0, 0, 0xC0, 3},
+      {0, 0xD8, 0, 4},
+      {0, 0xCD, 0xCD, 5},
+      {0xD6, 0xD7, 0, 6},
+      {0xD7, 0xD7, 0xD7, 7},
+      {0, 0, 0xFF, 9},
+      {0xFF, 0, 0xFF, 11},
+      {0xFF, 0xFF, 0xFF, 15},
+      {0xFF, 0xFF, 0, 14},
       // Outside the dull range, or dull and bright together
-      {0xBF, 0, 0, kNoDisplayColour},    {0xD9, 0, 0, kNoDisplayColour},
-      {0xFE, 0xFE, 0xFE, kNoDisplayColour}, {0xFF, 0xD7, 0, kNoDisplayColour},
-      {0x7F, 0x3A, 0x10, kNoDisplayColour}, {1, 0, 0, kNoDisplayColour},
+      {0xBF, 0, 0, kNoDisplayColour},
+      {0xD9, 0, 0, kNoDisplayColour},
+      {0xFE, 0xFE, 0xFE, kNoDisplayColour},
+      {0xFF, 0xD7, 0, kNoDisplayColour},
+      {0x7F, 0x3A, 0x10, kNoDisplayColour},
+      {1, 0, 0, kNoDisplayColour},
       {0xD7, 0, 1, kNoDisplayColour},
   };
   for (const Case& c : cases) {

@@ -112,8 +112,8 @@ TEST(PicturesDamagedTest, EveryFormCutAtEveryLength) {
       if (run.loaded) {
         EXPECT_EQ(AllColours(cut), picture) << c.name << " cut at " << length;
       } else {
-        EXPECT_TRUE(EndsWithOneLoaderMessage(run.output))
-            << c.name << " cut at " << length << ":\n" << run.output;
+        EXPECT_TRUE(EndsWithOneLoaderMessage(run.output)) << c.name << " cut at " << length << ":\n"
+                                                          << run.output;
       }
     }
   }
@@ -139,7 +139,10 @@ TEST(PicturesDamagedTest, RunLengthStreams) {
       {"top-down", 8, true, {1, 9, 0, 1}, {"9000", "0000"}},
       {"delta right and up", 8, false, {0, 2, 2, 1, 1, 3, 0, 1}, {"0030", "0000"}},
       {"absolute run, odd, padded", 8, false, {0, 3, 1, 2, 3, 0, 1, 4, 0, 1}, {"0000", "1234"}},
-      {"end of line after the last row", 8, false, {4, 1, 0, 0, 4, 2, 0, 0, 0, 1},
+      {"end of line after the last row",
+       8,
+       false,
+       {4, 1, 0, 0, 4, 2, 0, 0, 0, 1},
        {"2222", "1111"}},
       {"delta to the last row's end", 8, false, {0, 2, 4, 1, 0, 1}, {"0000", "0000"}},
       {"run past the right edge", 8, false, {5, 1, 0, 1}, {}},
@@ -157,7 +160,10 @@ TEST(PicturesDamagedTest, RunLengthStreams) {
       // RLE4, 4 x 2
       {"alternating nibbles", 4, false, {3, 0xAB, 0, 1}, {"0000", "ABA0"}},
       {"absolute run of nibbles, padded", 4, false, {0, 3, 0x12, 0x30, 0, 1}, {"0000", "1230"}},
-      {"absolute run of nibbles, one byte padded", 4, false, {0, 0, 0, 4, 0xCD, 0xEF, 0, 1},
+      {"absolute run of nibbles, one byte padded",
+       4,
+       false,
+       {0, 0, 0, 4, 0xCD, 0xEF, 0, 1},
        {"CDEF", "0000"}},
       {"nibble run past the right edge", 4, false, {5, 0x11, 0, 1}, {}},
       {"nibble absolute run cut short", 4, false, {0, 4, 0xCD}, {}},
@@ -218,7 +224,8 @@ void FixChecksum(Bytes& png, const Chunk& chunk) {
 }
 
 TEST(PicturesDamagedTest, PngChunksWithBadLengthsChecksumsAndTypes) {
-  const Bytes png = EncodePng(WithTransparentMask(SmallDisplayPicture()), PngForm(kPngPalette, 8, true));
+  const Bytes png =
+      EncodePng(WithTransparentMask(SmallDisplayPicture()), PngForm(kPngPalette, 8, true));
   const std::vector<Chunk> chunks = Chunks(png);
   ASSERT_GE(chunks.size(), 5u);  // IHDR PLTE tRNS IDAT IEND
   const std::vector<std::pair<const char*, std::function<void(Bytes&, const Chunk&)>>> damages = {
@@ -228,7 +235,8 @@ TEST(PicturesDamagedTest, PngChunksWithBadLengthsChecksumsAndTypes) {
       {"length 2^31 - 1", [](Bytes& b, const Chunk& c) { PutBig32(b, c.offset, 0x7FFFFFFF); }},
       {"length 2^32 - 1", [](Bytes& b, const Chunk& c) { PutBig32(b, c.offset, 0xFFFFFFFF); }},
       {"type not a name", [](Bytes& b, const Chunk& c) { b[c.offset + 5] = '!'; }},
-      {"data changed, checksum fixed", [](Bytes& b, const Chunk& c) {
+      {"data changed, checksum fixed",
+       [](Bytes& b, const Chunk& c) {
          if (c.length == 0) return;
          b[c.offset + 8] ^= 0xFF;
          FixChecksum(b, c);

@@ -44,7 +44,8 @@ std::function<Bytes(const BmpImage&)> Png(PngColourType type, int depth, bool in
 }
 
 // The picture with the mask colour stored as transparent.
-std::function<Bytes(const BmpImage&)> TransparentMask(std::function<Bytes(const BmpImage&)> encode) {
+std::function<Bytes(const BmpImage&)> TransparentMask(
+    std::function<Bytes(const BmpImage&)> encode) {
   return [encode](const BmpImage& image) { return encode(WithTransparentMask(image)); };
 }
 
@@ -72,7 +73,10 @@ const std::vector<Form>& Forms() {
   static const std::vector<Form> forms = {
       // 8-bit palettised, the other layouts
       {"BMP 8-bit, image size 0", DisplayColourPicture,
-       Bmp(With(BmpForm(8), [](BmpOptions& o) { o.fields32 = {{kBmpImageSize, 0}}; }))},
+       Bmp(With(BmpForm(8),
+                [](BmpOptions& o) {
+                  o.fields32 = {{kBmpImageSize, 0}};
+                }))},
       {"BMP 8-bit, 16 palette entries", DisplayColourPicture,
        Bmp(With(BmpForm(8), [](BmpOptions& o) { o.paletteEntries = 16; }))},
       {"BMP 8-bit, top-down", DisplayColourPicture,
@@ -106,12 +110,13 @@ const std::vector<Form>& Forms() {
       {"BMP 32-bit bit fields, alpha mask", DisplayColourPicture,
        TransparentMask(Bmp(fields(32, 124)))},
       {"BMP 32-bit bit fields, red in the low byte", DisplayColourPicture,
-       TransparentMask(Bmp(With(fields(32, 108), [](BmpOptions& o) {
-         o.redMask = 0xFF;
-         o.greenMask = 0xFF00;
-         o.blueMask = 0xFF0000;
-         o.alphaMask = 0xFF000000u;
-       })))},
+       TransparentMask(Bmp(With(fields(32, 108),
+                                [](BmpOptions& o) {
+                                  o.redMask = 0xFF;
+                                  o.greenMask = 0xFF00;
+                                  o.blueMask = 0xFF0000;
+                                  o.alphaMask = 0xFF000000u;
+                                })))},
       // PNG with a palette
       {"PNG palette 1-bit", TwoColourPicture, Png(kPngPalette, 1)},
       {"PNG palette 2-bit", TwoColourPicture, Png(kPngPalette, 2)},
@@ -124,7 +129,8 @@ const std::vector<Form>& Forms() {
       {"PNG RGB 16-bit, interlaced", DisplayColourPicture, Png(kPngRgb, 16, true)},
       {"PNG RGB 8-bit, transparent colour", DisplayColourPicture, TransparentColour(kPngRgb, 8)},
       {"PNG RGBA 8-bit", DisplayColourPicture, TransparentMask(Png(kPngRgba, 8))},
-      {"PNG RGBA 16-bit, interlaced", DisplayColourPicture, TransparentMask(Png(kPngRgba, 16, true))},
+      {"PNG RGBA 16-bit, interlaced", DisplayColourPicture,
+       TransparentMask(Png(kPngRgba, 16, true))},
       {"PNG grey 1-bit", BlackAndWhitePicture, Png(kPngGrey, 1)},
       {"PNG grey 2-bit", BlackAndWhitePicture, Png(kPngGrey, 2)},
       {"PNG grey 4-bit, interlaced", BlackAndWhitePicture, Png(kPngGrey, 4, true)},

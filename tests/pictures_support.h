@@ -100,11 +100,16 @@ struct ImageDataType {
 
 inline const std::vector<ImageDataType>& ImageDataTypes() {
   static const std::vector<ImageDataType> types = {
-      {"maskedsprite", process_maskedsprite},     {"unmaskedsprite", process_unmaskedsprite},
-      {"gfxblock", process_gfxblock},             {"titlescreen", process_titlescreen},
-      {"fullscreenmask", process_fullscreenmask}, {"lineanim", process_lineanim},
-      {"colourblock", process_colourblock},       {"colourtile", process_colourtile},
-      {"tilepicture", process_tilepicture},       {"greyscale", process_greyscale},
+      {"maskedsprite", process_maskedsprite},
+      {"unmaskedsprite", process_unmaskedsprite},
+      {"gfxblock", process_gfxblock},
+      {"titlescreen", process_titlescreen},
+      {"fullscreenmask", process_fullscreenmask},
+      {"lineanim", process_lineanim},
+      {"colourblock", process_colourblock},
+      {"colourtile", process_colourtile},
+      {"tilepicture", process_tilepicture},
+      {"greyscale", process_greyscale},
   };
   return types;
 }

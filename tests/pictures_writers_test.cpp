@@ -51,8 +51,8 @@ ScriptRun RunEveryDataType(const Bytes& picture) {
   std::string script = "headers off\n";
   for (const ImageDataType& type : ImageDataTypes()) {
     const std::string word = type.word;
-    script += word + " compressnone " + word +
-              (word == "lineanim" ? " frame\n" : " \"picture.pic\"\n");
+    script +=
+        word + " compressnone " + word + (word == "lineanim" ? " frame\n" : " \"picture.pic\"\n");
   }
   return RunScriptFile(dir, script);
 }
@@ -75,8 +75,8 @@ void ExpectSameAsReference(const std::vector<WriterCase>& cases) {
     PngOptions palette;
     palette.bitDepth = c.twoColours ? 1 : 4;
     WriteFile(dir / "source.png", EncodePng(picture, palette));
-    std::string ppm = "P6\n" + std::to_string(picture.width) + " " +
-                      std::to_string(picture.height) + "\n255\n";
+    std::string ppm =
+        "P6\n" + std::to_string(picture.width) + " " + std::to_string(picture.height) + "\n255\n";
     for (uint8_t index : picture.indices)
       ppm += {static_cast<char>(picture.palette[index].red),
               static_cast<char>(picture.palette[index].green),

@@ -87,8 +87,9 @@ struct BmpHeader {
   int32_t Height() const { return TopDown() ? -storedHeight : storedHeight; }
   // Where the palette (or the masks that follow a 40-byte header) begins.
   uint64_t TableStart() const {
-    return kFileHeaderSize +
-           (core ? kCoreHeaderSize : infoSize > kInfoHeaderSize ? infoSize : kInfoHeaderSize);
+    return kFileHeaderSize + (core                         ? kCoreHeaderSize
+                              : infoSize > kInfoHeaderSize ? infoSize
+                                                           : kInfoHeaderSize);
   }
   bool IsUncompressed8Bit() const {
     return !core && bitsPerPixel == 8 && compression == kUncompressed;
@@ -100,14 +101,25 @@ bool IsSupported(const BmpHeader& header) {
   switch (header.compression) {
     case kUncompressed:
       switch (header.bitsPerPixel) {
-        case 1: case 4: case 8: case 24: return true;
-        case 16: case 32: return !header.core;
-        default: return false;
+        case 1:
+        case 4:
+        case 8:
+        case 24:
+          return true;
+        case 16:
+        case 32:
+          return !header.core;
+        default:
+          return false;
       }
-    case kRle8: return header.bitsPerPixel == 8 && !header.core;
-    case kRle4: return header.bitsPerPixel == 4 && !header.core;
-    case kBitFields: return (header.bitsPerPixel == 16 || header.bitsPerPixel == 32) && !header.core;
-    default: return false;
+    case kRle8:
+      return header.bitsPerPixel == 8 && !header.core;
+    case kRle4:
+      return header.bitsPerPixel == 4 && !header.core;
+    case kBitFields:
+      return (header.bitsPerPixel == 16 || header.bitsPerPixel == 32) && !header.core;
+    default:
+      return false;
   }
 }
 
@@ -153,8 +165,8 @@ uint64_t PaddedRowBytes(int64_t width, int bitsPerPixel) {
 
 // Reads `count` entries of `entrySize` bytes (blue, green, red first) at
 // `start`; false when the file ends before them.
-bool ReadPaletteEntries(const uint8_t* file, size_t size, uint64_t start, int count,
-                        int entrySize, DecodedPicture& picture) {
+bool ReadPaletteEntries(const uint8_t* file, size_t size, uint64_t start, int count, int entrySize,
+                        DecodedPicture& picture) {
   if (start > size || (size - start) / entrySize < static_cast<uint64_t>(count)) return false;
   for (int i = 0; i < count; ++i) {
     const uint8_t* entry = file + start + static_cast<uint64_t>(i) * entrySize;
@@ -166,8 +178,8 @@ bool ReadPaletteEntries(const uint8_t* file, size_t size, uint64_t start, int co
 // The colours-used field's number of entries: 2^bits when it is 0 or more.
 int ColoursUsed(const BmpHeader& header) {
   const uint32_t most = 1u << header.bitsPerPixel;
-  return static_cast<int>(header.coloursUsed == 0 || header.coloursUsed > most ? most
-                                                                              : header.coloursUsed);
+  return static_cast<int>(
+      header.coloursUsed == 0 || header.coloursUsed > most ? most : header.coloursUsed);
 }
 
 // ---------------------------------------------------------------------------
@@ -335,9 +347,15 @@ void StoreColour(uint8_t* pixel, uint8_t red, uint8_t green, uint8_t blue, uint8
 void UnpackIndexRow(const uint8_t* row, int bitsPerPixel, int width, uint8_t* indices) {
   for (int x = 0; x < width; ++x) {
     switch (bitsPerPixel) {
-      case 1: indices[x] = (row[x / 8] >> (7 - x % 8)) & 1; break;
-      case 4: indices[x] = (row[x / 2] >> (x % 2 ? 0 : 4)) & 0x0F; break;
-      default: indices[x] = row[x]; break;
+      case 1:
+        indices[x] = (row[x / 8] >> (7 - x % 8)) & 1;
+        break;
+      case 4:
+        indices[x] = (row[x / 2] >> (x % 2 ? 0 : 4)) & 0x0F;
+        break;
+      default:
+        indices[x] = row[x];
+        break;
     }
   }
 }

@@ -56,7 +56,8 @@ std::vector<Tile> CutCells(const PixelValues& indices, int charWidth, int charHe
   std::vector<Tile> cells;
   cells.reserve(static_cast<size_t>(charWidth) * static_cast<size_t>(charHeight));
   for (int cellX = 0; cellX < charWidth; ++cellX) {
-    for (int cellY = 0; cellY < charHeight; ++cellY) cells.push_back(CutTile(indices, cellX, cellY));
+    for (int cellY = 0; cellY < charHeight; ++cellY)
+      cells.push_back(CutTile(indices, cellX, cellY));
   }
   return cells;
 }

@@ -124,7 +124,8 @@ void AppendRow(const PictureReader& picture, size_t y, size_t width, const BmpOp
                  {colour.blue, colour.green, colour.red, picture.HasAlpha() ? alpha : uint8_t{0}});
       continue;
     }
-    const uint32_t value = PutChannel(colour.red, masks.red) | PutChannel(colour.green, masks.green) |
+    const uint32_t value = PutChannel(colour.red, masks.red) |
+                           PutChannel(colour.green, masks.green) |
                            PutChannel(colour.blue, masks.blue) | PutChannel(alpha, masks.alpha);
     out.push_back(static_cast<uint8_t>(value));
     out.push_back(static_cast<uint8_t>(value >> 8));
@@ -318,7 +319,8 @@ Bytes EncodeBmp(const BmpImage& image, const BmpOptions& options) {
   }
   Put32(bytes, kBmpPixelOffset, static_cast<uint32_t>(bytes.size()));
   bytes.insert(bytes.end(), pixels.begin(), pixels.end());
-  for (size_t i = 0; i < options.trailingBytes; ++i) bytes.push_back(static_cast<uint8_t>(0xA5 ^ i));
+  for (size_t i = 0; i < options.trailingBytes; ++i)
+    bytes.push_back(static_cast<uint8_t>(0xA5 ^ i));
   Put32(bytes, kBmpFileSize, static_cast<uint32_t>(bytes.size()));
 
   for (const auto& field : options.fields32) Put32(bytes, field.first, field.second);

@@ -54,7 +54,8 @@ Bytes PackRow(const BmpImage& image, size_t y, const PngOptions& options) {
     } else {
       samples.push_back(Scaled(colour.red, options.bitDepth));
     }
-    if (HasAlpha(options.colourType)) samples.push_back(Scaled(AlphaOf(image, index), options.bitDepth));
+    if (HasAlpha(options.colourType))
+      samples.push_back(Scaled(AlphaOf(image, index), options.bitDepth));
   }
   Bytes row;
   int used = 8;  // bits used of the last byte
@@ -77,7 +78,8 @@ Bytes PackRow(const BmpImage& image, size_t y, const PngOptions& options) {
 }
 
 void WritePalette(png_structp png, png_infop info, const BmpImage& image, int bitDepth) {
-  const size_t entries = std::min<size_t>(std::max<size_t>(image.palette.size(), 1), size_t{1} << bitDepth);
+  const size_t entries =
+      std::min<size_t>(std::max<size_t>(image.palette.size(), 1), size_t{1} << bitDepth);
   std::vector<png_color> colours(entries);
   std::vector<png_byte> alphas(entries, 255);
   bool anyTransparent = false;
