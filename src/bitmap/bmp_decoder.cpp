@@ -87,40 +87,36 @@ struct BmpHeader {
   int32_t Height() const { return TopDown() ? -storedHeight : storedHeight; }
   // Where the palette (or the masks that follow a 40-byte header) begins.
   uint64_t TableStart() const {
-    return kFileHeaderSize + (core                         ? kCoreHeaderSize
-                              : infoSize > kInfoHeaderSize ? infoSize
-                                                           : kInfoHeaderSize);
+    if (core) return kFileHeaderSize + kCoreHeaderSize;
+    return kFileHeaderSize + (infoSize > kInfoHeaderSize ? infoSize : kInfoHeaderSize);
   }
   bool IsUncompressed8Bit() const {
     return !core && bitsPerPixel == 8 && compression == kUncompressed;
   }
 };
 
+// The forms read: compression, bits per pixel, and whether the 12-byte
+// header (which has no compression field) can hold them.
+struct BmpForm {
+  uint32_t compression;
+  uint16_t bitsPerPixel;
+  bool inCoreHeader;
+};
+constexpr BmpForm kFormsRead[] = {
+    {kUncompressed, 1, true},  {kUncompressed, 4, true},   {kUncompressed, 8, true},
+    {kUncompressed, 24, true}, {kUncompressed, 16, false}, {kUncompressed, 32, false},
+    {kRle8, 8, false},         {kRle4, 4, false},          {kBitFields, 16, false},
+    {kBitFields, 32, false},
+};
+
 bool IsSupported(const BmpHeader& header) {
   if (header.planes != 1) return false;
-  switch (header.compression) {
-    case kUncompressed:
-      switch (header.bitsPerPixel) {
-        case 1:
-        case 4:
-        case 8:
-        case 24:
-          return true;
-        case 16:
-        case 32:
-          return !header.core;
-        default:
-          return false;
-      }
-    case kRle8:
-      return header.bitsPerPixel == 8 && !header.core;
-    case kRle4:
-      return header.bitsPerPixel == 4 && !header.core;
-    case kBitFields:
-      return (header.bitsPerPixel == 16 || header.bitsPerPixel == 32) && !header.core;
-    default:
-      return false;
+  for (const BmpForm& form : kFormsRead) {
+    if (form.compression == header.compression && form.bitsPerPixel == header.bitsPerPixel &&
+        (form.inCoreHeader || !header.core))
+      return true;
   }
+  return false;
 }
 
 // The file header and the information header, with the messages of a file
