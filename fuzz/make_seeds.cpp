@@ -1,6 +1,7 @@
-// kestrip-fuzz-seeds FOLDER: writes the generated seed corpora of the BMP
-// and stream fuzzers, FOLDER/bmp and FOLDER/streams. (The script fuzzer's
-// seeds are the scripts in fuzz/seeds/script.)
+// kestrip-fuzz-seeds FOLDER: writes the generated seed corpora of the BMP,
+// stream and picture fuzzers, FOLDER/bmp, FOLDER/streams and
+// FOLDER/pictures. (The script fuzzer's seeds are the scripts in
+// fuzz/seeds/script.)
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "canvas.h"
 #include "collections.h"
 #include "palettes.h"
+#include "png_file.h"
 #include "scenes.h"
 
 namespace {
@@ -55,6 +57,68 @@ std::vector<GeneratedFile> BmpSeeds() {
   return seeds;
 }
 
+// One small picture in every form the loader reads: BMP of every depth,
+// compression and header, PNG of every colour type and depth.
+std::vector<GeneratedFile> PictureSeeds() {
+  imagegen::Random random(7);
+  BmpImage picture = imagegen::Creature(16, 8, true, random).ToImage(imagegen::DisplayPalette());
+  picture.paletteAlpha.assign(256, 255);
+  picture.paletteAlpha[imagegen::kMaskIndex] = 0;
+  picture.paletteAlpha[imagegen::kFirstGrey] = 128;
+  BmpImage sixteen = picture;
+  for (uint8_t& index : sixteen.indices) index &= 15;
+  std::vector<GeneratedFile> seeds;
+  struct BmpForm {
+    const char* name;
+    int bits;
+    uint32_t header;
+    bool runLength, bitFields, topDown;
+  };
+  const BmpForm bmpForms[] = {
+      {"1bit", 1, 40, false, false, false},         {"4bit-core", 4, 12, false, false, false},
+      {"8bit-core", 8, 12, false, false, false},    {"8bit-v5", 8, 124, false, false, true},
+      {"rle8", 8, 40, true, false, false},          {"rle4", 4, 108, true, false, true},
+      {"16bit", 16, 40, false, false, false},       {"16bit-fields", 16, 56, false, true, false},
+      {"24bit", 24, 40, false, false, true},        {"32bit", 32, 40, false, false, false},
+      {"32bit-fields", 32, 40, false, true, false}, {"32bit-alpha", 32, 124, false, true, false},
+  };
+  for (const BmpForm& form : bmpForms) {
+    BmpOptions options;
+    options.bitsPerPixel = form.bits;
+    options.infoHeaderSize = form.header;
+    options.runLength = form.runLength;
+    options.runLengthDeltas = form.runLength;
+    options.bitFields = form.bitFields;
+    options.topDown = form.topDown;
+    seeds.push_back({std::string("pictures/") + form.name + ".bmp",
+                     EncodeBmp(form.bits <= 4 ? sixteen : picture, options)});
+  }
+  struct PngForm {
+    const char* name;
+    PngColourType type;
+    int depth;
+    bool interlaced;
+  };
+  const PngForm pngForms[] = {
+      {"palette1", kPngPalette, 1, false}, {"palette2", kPngPalette, 2, true},
+      {"palette4", kPngPalette, 4, false}, {"palette8", kPngPalette, 8, true},
+      {"grey1", kPngGrey, 1, false},       {"grey4", kPngGrey, 4, true},
+      {"grey16", kPngGrey, 16, false},     {"greyalpha8", kPngGreyAlpha, 8, false},
+      {"rgb8", kPngRgb, 8, true},          {"rgb16", kPngRgb, 16, false},
+      {"rgba8", kPngRgba, 8, false},       {"rgba16", kPngRgba, 16, true},
+  };
+  for (const PngForm& form : pngForms) {
+    PngOptions options;
+    options.colourType = form.type;
+    options.bitDepth = form.depth;
+    options.interlaced = form.interlaced;
+    if (form.type == kPngRgb) options.transparentEntry = imagegen::kMaskIndex;
+    seeds.push_back({std::string("pictures/") + form.name + ".png",
+                     EncodePng(form.depth <= 4 ? sixteen : picture, options)});
+  }
+  return seeds;
+}
+
 std::vector<GeneratedFile> StreamSeeds() {
   std::vector<GeneratedFile> seeds;
   seeds.push_back({"streams/empty", {}});
@@ -82,7 +146,8 @@ int main(int argc, char** argv) {
   }
   std::string error;
   if (!imagegen::WriteFiles(argv[1], BmpSeeds(), error) ||
-      !imagegen::WriteFiles(argv[1], StreamSeeds(), error)) {
+      !imagegen::WriteFiles(argv[1], StreamSeeds(), error) ||
+      !imagegen::WriteFiles(argv[1], PictureSeeds(), error)) {
     fprintf(stderr, "kestrip-fuzz-seeds: %s\n", error.c_str());
     return 1;
   }

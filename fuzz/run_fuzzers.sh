@@ -11,7 +11,7 @@ build=$(cd "$1" && pwd)  # absolute: the fuzzers run in folders of their own
 seconds=$2
 shift 2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(script bmp streams viewer)
+[ ${#targets[@]} -gt 0 ] || targets=(script bmp streams pictures viewer)
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 
 "$build/fuzz/kestrip-fuzz-seeds" "$build/fuzz-seeds"
@@ -29,6 +29,7 @@ for target in "${targets[@]}"; do
     script) seeds=$source_dir/fuzz/seeds/script; max_len=4096 ;;
     bmp) seeds=$build/fuzz-seeds/bmp; max_len=65536 ;;
     streams) seeds=$build/fuzz-seeds/streams; max_len=20000 ;;
+    pictures) seeds=$build/fuzz-seeds/pictures; max_len=16384 ;;
     viewer) seeds=$build/fuzz-seeds/viewer; max_len=65536 ;;
     *) echo "unknown fuzz target: $target" >&2; exit 2 ;;
   esac

@@ -141,17 +141,20 @@ TEST(BitmapLoadTest, FailureTable) {
       {"file header cut short", CutAt(13), kInvalidHeader},
       {"signature BX", Fields16({{kBmpSignature, 'B' | 'X' << 8}}), kInvalidHeader},
       {"signature lower case", Fields16({{kBmpSignature, 'b' | 'm' << 8}}), kInvalidHeader},
-      {"signature checked before type", Fields16({{kBmpSignature, 0}, {kBmpBitsPerPixel, 24}}),
+      {"signature checked before type", Fields16({{kBmpSignature, 0}, {kBmpBitsPerPixel, 2}}),
        kInvalidHeader},
       // Information header
       {"information header cut short", CutAt(14 + 39), kWrongType},
       {"no planes", Fields16({{kBmpPlanes, 0}}), kWrongType},
       {"two planes", Fields16({{kBmpPlanes, 2}}), kWrongType},
-      {"1 bit per pixel", Fields16({{kBmpBitsPerPixel, 1}}), kWrongType},
-      {"4 bits per pixel", Fields16({{kBmpBitsPerPixel, 4}}), kWrongType},
-      {"24 bits per pixel", Fields16({{kBmpBitsPerPixel, 24}}), kWrongType},
-      {"run-length compressed", Fields32({{kBmpCompression, 1}}), kWrongType},
-      {"bit fields", Fields32({{kBmpCompression, 3}}), kWrongType},
+      {"2 bits per pixel", Fields16({{kBmpBitsPerPixel, 2}}), kWrongType},
+      {"0 bits per pixel", Fields16({{kBmpBitsPerPixel, 0}}), kWrongType},
+      {"64 bits per pixel", Fields16({{kBmpBitsPerPixel, 64}}), kWrongType},
+      {"RLE4 at 8 bits", Fields32({{kBmpCompression, 2}}), kWrongType},
+      {"bit fields at 8 bits", Fields32({{kBmpCompression, 3}}), kWrongType},
+      {"JPEG inside", Fields32({{kBmpCompression, 4}}), kWrongType},
+      {"PNG inside", Fields32({{kBmpCompression, 5}}), kWrongType},
+      {"bit fields with alpha", Fields32({{kBmpCompression, 6}}), kWrongType},
       // Palette
       {"palette one byte short", CutAt(14 + 40 + 1023), kPalette},
       {"palette missing", CutAt(14 + 40), kPalette},
@@ -182,7 +185,10 @@ TEST(BitmapLoadTest, FailureTable) {
       // Row reading
       {"image size below width x height (rows overlap)", Fields32({{kBmpImageSize, 27}}),
        std::string(kSize) + kRead},
-      {"image size 0", Fields32({{kBmpImageSize, 0}}), std::string(kSize) + kRead},
+      {"image size 0 with height 0", Fields32({{kBmpImageSize, 0}, {kBmpHeight, 0}}),
+       " Bitmap image is 10x0\nSomething wrong with the stride for this image\n"},
+      {"image size 0 with width 0", Fields32({{kBmpImageSize, 0}, {kBmpWidth, 0}}),
+       " Bitmap image is 0x3\nError reading image data from file\n"},
       {"width 0", Fields32({{kBmpWidth, 0}}),
        " Bitmap image is 0x3\nError reading image data from file\n"},
       {"largest width, one row", Fields32({{kBmpWidth, 0x7FFFFFFF}, {kBmpHeight, 1}}),
@@ -345,16 +351,35 @@ TEST(BitmapLoadTest, ShortPalette) {
   }
 }
 
+// A file that ends before 1024 palette bytes but holds the entries its
+// colours-used field names gets those entries, the rest black; one that
+// ends before them fails.
 TEST(BitmapLoadTest, ShortPaletteInAShortFile) {
   BmpOptions options;
   options.paletteEntries = 16;  // 14 + 40 + 64 + 36 bytes: less than a whole palette
   TempDir dir;
-  WriteBmp(dir / "short.bmp", SmallImage(), options);
+  const std::string path = dir / "short.bmp";
+  BmpImage image = SmallImage();
+  for (uint8_t& index : image.indices) index %= 16;
+  WriteBmp(path, image, options);
   cBitmap bitmap;
-  const LoadRun run = LoadCapturing(bitmap, dir / "short.bmp");
-  EXPECT_FALSE(run.loaded);
-  EXPECT_EQ(run.output, LoadingLine(dir / "short.bmp") + kSize + " Error reading palette\n");
+  const LoadRun run = LoadCapturing(bitmap, path);
+  ASSERT_TRUE(run.loaded) << run.output;
+  EXPECT_EQ(Contents(bitmap), Expected(image));
+  const cPixel unwritten = bitmap.GetPaletteEntry(16);
+  EXPECT_EQ(unwritten.red | unwritten.green | unwritten.blue, 0);
+
+  // Cut inside the 16 entries, the file fails as it always did.
+  for (size_t cut : {size_t{14 + 40 + 63}, size_t{14 + 40}}) {
+    options.truncateAt = cut;
+    WriteBmp(path, image, options);
+    cBitmap shortFile;
+    EXPECT_EQ(LoadCapturing(shortFile, path).output,
+              LoadingLine(path) + kSize + " Error reading palette\n")
+        << cut;
+  }
 }
+
 
 // Rows need not be padded to four bytes: the pad comes from S and the height.
 TEST(BitmapLoadTest, PadIsWorkedOutFromImageSize) {

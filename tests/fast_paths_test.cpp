@@ -184,10 +184,10 @@ TEST(FastPathsTest, EightIndicesReadAtOnceMatchPixelByPixel) {
                         {-3, 1, 3}, {0, -1, 8}, {0, 5, 8}};
   for (const Case& test : cases) {
     testing::internal::CaptureStdout();
-    const EightIndices eight = ReadEightIndices(bitmap, test.x, test.y);
+    const EightValues eight = PixelValues(bitmap, IndexOf).ReadEight(test.x, test.y);
     const std::string messages = testing::internal::GetCapturedStdout();
     for (int i = 0; i < 8; ++i) {
-      EXPECT_EQ(eight.index[i], canvas.At(test.x + i, test.y))
+      EXPECT_EQ(eight.value[i], canvas.At(test.x + i, test.y))
           << test.x << "," << test.y << " +" << i;
     }
     size_t reported = 0;

@@ -1,10 +1,10 @@
 #include "viewer/image.h"
 
+#include "bitmap/display_colours.h"
+
 Colour DisplayColour(int colour, bool bright) {
-  const uint8_t level = bright ? kBrightLevel : kNormalLevel;
-  return Colour{static_cast<uint8_t>(colour & 2 ? level : 0),
-                static_cast<uint8_t>(colour & 4 ? level : 0),
-                static_cast<uint8_t>(colour & 1 ? level : 0)};
+  const DisplayRgb rgb = DisplayColourRgb(colour, bright);
+  return Colour{rgb.red, rgb.green, rgb.blue};
 }
 
 Image::Image(int width, int height, Colour fill)

@@ -18,11 +18,8 @@ struct Colour {
   bool operator!=(const Colour& other) const { return !(*this == other); }
 };
 
-// The display's colours: colour number bits 0 blue, 1 red, 2 green
-// (0 black, 1 blue, 2 red, 3 magenta, 4 green, 5 cyan, 6 yellow, 7 white),
-// at a lower intensity without the bright bit, full intensity with it.
-constexpr uint8_t kNormalLevel = 200;
-constexpr uint8_t kBrightLevel = 255;
+// The display's colours (colour number 0..7, dull or bright), as the core
+// defines them (bitmap/display_colours.h).
 Colour DisplayColour(int colour, bool bright);
 
 // One-bit pictures: ink on paper for the types whose 1 bits are the dark

@@ -3,6 +3,8 @@
 // cell across and each pair of pixel rows for one cell down; the top pixel
 // of a pair names the cell's ink, the bottom pixel its paper (palette index
 // colours: bits 0-2 colour, bit 3 bright).
+// (In a true-colour picture a pixel's index is the display colour its RGB
+// names: IndexOf, CheckDisplayColours in pixel_helpers.h.)
 //
 //   image (W x H, H even)            item (W x H/2 bytes, row after row)
 //   row 2r     x: ink index   --->   byte r * W + x = AttributeByte(ink, paper)
@@ -28,14 +30,14 @@ const char kConverterName[] = "process_colourblock";
 // first byte the writer refuses; the writer reports the overflow when the
 // item is prepared.
 void AppendAttributeRows(const cBitmap& bitmap, cBinWriter& writer) {
+  const PixelValues indices(bitmap, IndexOf);
   const int rowPairs = bitmap.GetHeight() / 2;
-  std::vector<uint8_t> attributes(static_cast<size_t>(bitmap.GetWidth()));
+  const size_t width = static_cast<size_t>(bitmap.GetWidth());
+  std::vector<uint8_t> inkRow(width), paperRow(width), attributes(width);
   for (int r = 0; r < rowPairs; ++r) {
-    const uint8_t* inkRow = bitmap.GetRow(2 * r);
-    const uint8_t* paperRow = bitmap.GetRow(2 * r + 1);
-    if (!inkRow || !paperRow) return;  // not for a loaded image: every row is there
-    for (size_t x = 0; x < attributes.size(); ++x)
-      attributes[x] = AttributeByte(inkRow[x], paperRow[x]);
+    indices.ReadRow(2 * r, inkRow.data());
+    indices.ReadRow(2 * r + 1, paperRow.data());
+    for (size_t x = 0; x < width; ++x) attributes[x] = AttributeByte(inkRow[x], paperRow[x]);
     if (!writer.AddBytes(attributes.data(), static_cast<int>(attributes.size()))) return;
   }
 }
@@ -51,6 +53,7 @@ bool process_colourblock(const char* tag, CTokeniser& tokeniser, cBinWriter& wri
     Fault("process_colourblock image height must be a multiple of 2\n");
     return false;
   }
+  if (!CheckDisplayColours(kConverterName, fileName, bitmap)) return false;
 
   AppendAttributeRows(bitmap, writer);
 

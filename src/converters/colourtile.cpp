@@ -3,6 +3,8 @@
 // one attribute byte per cell. The colour of a cell's top-left pixel is its
 // paper (0 bits); the other index met in the cell, if any, is its ink
 // (1 bits). Indices are compared whole: 1 and 17 are two colours.
+// (In a true-colour picture a pixel's index is the display colour its RGB
+// names: IndexOf, CheckDisplayColours in pixel_helpers.h.)
 //
 //   offset  length  content                                  (N = W/8 * H/8)
 //   0       8 * N   per cell, its 8 pixel rows from the top:
@@ -60,19 +62,19 @@ class CellColours {
 // Appends the eight pixel bytes of cell (cellX, cellY) and sets its
 // attribute byte. On a third colour prints the pixel's image coordinates and
 // returns false.
-bool AppendCell(const cBitmap& bitmap, int cellX, int cellY, cBinWriter& writer,
+bool AppendCell(const PixelValues& indices, int cellX, int cellY, cBinWriter& writer,
                 uint8_t& attribute) {
   CellColours colours;
   for (int row = 0; row < kCellSize; ++row) {
     const int y = kCellSize * cellY + row;
     uint8_t pixels = 0;
-    const EightIndices pixelRow = ReadEightIndices(bitmap, kCellSize * cellX, y);
+    const EightValues pixelRow = indices.ReadEight(kCellSize * cellX, y);
     // A solid row is judged by its first pixel: taking the same index again
     // changes nothing, and all eight bits are alike.
     const bool solid = IsSolid(pixelRow);
     for (int column = 0; column < (solid ? 1 : kCellSize); ++column) {
       const int x = kCellSize * cellX + column;
-      const int index = pixelRow.index[column];
+      const int index = pixelRow.value[column];
       if (!colours.Take(index)) {
         Fault("process_colourtile found more than two colours in a tile at %d,%d\n", x, y);
         return false;
@@ -97,16 +99,18 @@ bool process_colourtile(const char* tag, CTokeniser& tokeniser, cBinWriter& writ
     Fault("process_colourtile image width and height must be a multiple of 8\n");
     return false;
   }
+  if (!CheckDisplayColours(kConverterName, fileName, bitmap)) return false;
+  const PixelValues indices(bitmap, IndexOf);
 
-  // A loaded image has a positive size, and width * height fits its image
-  // size field, so the cell counts below fit an int.
+  // A loaded image has a positive size, and width * height is within the
+  // loader's pixel limit, so the cell counts below fit an int.
   const int charWidth = bitmap.GetWidth() / kCellSize;
   const int charHeight = bitmap.GetHeight() / kCellSize;
   std::vector<uint8_t> attributes(static_cast<size_t>(charWidth) * static_cast<size_t>(charHeight));
   for (int cellY = 0; cellY < charHeight; ++cellY) {
     for (int cellX = 0; cellX < charWidth; ++cellX) {
       uint8_t& attribute = attributes[static_cast<size_t>(cellY) * charWidth + cellX];
-      if (!AppendCell(bitmap, cellX, cellY, writer, attribute)) return false;
+      if (!AppendCell(indices, cellX, cellY, writer, attribute)) return false;
     }
   }
   writer.AddBytes(attributes.data(), static_cast<int>(attributes.size()));

@@ -56,6 +56,10 @@ int PairCount(int height) { return kDisplayBytesPerRow * height; }
 uint8_t MaskByte(const uint8_t* pairs, int pair) { return pairs[2 * pair]; }
 uint8_t GraphicByte(const uint8_t* pairs, int pair) { return pairs[2 * pair + 1]; }
 
+// Each pixel's two bits, worked out at once.
+constexpr uint8_t kMaskBit = 1;
+constexpr uint8_t kDrawnBit = 2;
+
 bool IsDrawnColour(const cPixel& pixel) {
   return !pixel.IsMaskColour() && (pixel.red | pixel.green | pixel.blue) != 0;
 }
@@ -104,27 +108,16 @@ std::unique_ptr<uint8_t[]> grab_fullscreenmask(const cBitmap& bitmap) {
   std::unique_ptr<uint8_t[]> pairs(new (std::nothrow) uint8_t[2 * PairCount(height)]);
   if (!pairs) return nullptr;
 
-  const PaletteFlags masked =
-      FlagsPerPaletteEntry(bitmap, [](const cPixel& pixel) { return pixel.IsMaskColour(); });
-  const PaletteFlags drawn = FlagsPerPaletteEntry(bitmap, IsDrawnColour);
+  const PixelValues bits(bitmap, [](const cPixel& pixel) {
+    return (pixel.IsMaskColour() ? kMaskBit : 0) | (IsDrawnColour(pixel) ? kDrawnBit : 0);
+  });
   uint8_t* next = pairs.get();
   for (int displayRow = 0; displayRow < height; ++displayRow) {
     const int y = DisplayRow(displayRow);
     for (int x = 0; x < kDisplayWidth; x += 8) {
-      const EightIndices pixels = ReadEightIndices(bitmap, x, y);
-      if (IsSolid(pixels)) {
-        *next++ = masked[pixels.index[0]] ? 0xFF : 0x00;
-        *next++ = drawn[pixels.index[0]] ? 0xFF : 0x00;
-        continue;
-      }
-      uint8_t mask = 0;
-      uint8_t graphic = 0;
-      for (uint8_t index : pixels.index) {
-        mask = PushBit(mask, masked[index]);
-        graphic = PushBit(graphic, drawn[index]);
-      }
-      *next++ = mask;
-      *next++ = graphic;
+      const EightValues pixels = bits.ReadEight(x, y);
+      *next++ = PackEightBits(pixels, kMaskBit);
+      *next++ = PackEightBits(pixels, kDrawnBit);
     }
   }
   return pairs;
@@ -150,6 +143,7 @@ bool process_fullscreenmask(const char* tag, CTokeniser& tokeniser, cBinWriter& 
     Fault("Fullscreenmask image must be 256x64, 256x128 or 256x192\n");
     return false;
   }
+  if (!CheckNoPartialTransparency("process_fullscreenmask", fileName, bitmap)) return false;
   const std::unique_ptr<uint8_t[]> pairs = grab_fullscreenmask(bitmap);
   if (!pairs) {
     Fault("Fullscreenmask failed to grab data!\n");

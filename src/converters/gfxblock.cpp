@@ -17,10 +17,10 @@ namespace {
 constexpr const char* kName = "process_gfxblock";
 
 void AppendInDisplayOrder(const cBitmap& bitmap, cBinWriter& writer) {
-  const PaletteFlags ink = InkFlags(bitmap);
+  const PixelValues ink(bitmap, IsInk);
   for (int n = 0; n < bitmap.GetHeight(); ++n) {
     const int y = DisplayRow(n);
-    for (int x = 0; x < kDisplayWidth; x += 8) writer.AddByte(PackEightPixels(bitmap, x, y, ink));
+    for (int x = 0; x < kDisplayWidth; x += 8) writer.AddByte(PackEightPixels(ink, x, y));
   }
 }
 

@@ -1,7 +1,6 @@
 // "greyscale": one byte per pixel, rows from the top, each row from the
 // left: pixel (x, y) of a W x H image at byte y * W + x. The byte is the
 // pixel's brightness scaled to 0 (black) .. 255 (white), truncated.
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,6 +8,7 @@
 #include "bitmap/bitmap.h"
 #include "converters/converter_support.h"
 #include "converters/converters.h"
+#include "converters/pixel_helpers.h"
 #include "listing/listing.h"
 #include "writers/bin_writer.h"
 
@@ -21,22 +21,12 @@ uint8_t GreyLevel(const cPixel& pixel) {
   return static_cast<uint8_t>(static_cast<double>(pixel.GetBrightness()) * 255.0);
 }
 
-std::array<uint8_t, 256> GreyLevelPerPaletteEntry(const cBitmap& bitmap) {
-  std::array<uint8_t, 256> levels{};
-  for (int i = 0; i < 256; ++i)
-    levels[i] = GreyLevel(bitmap.GetPaletteEntry(static_cast<uint8_t>(i)));
-  return levels;
-}
-
 void AppendGreyLevels(const cBitmap& bitmap, cBinWriter& writer) {
-  const std::array<uint8_t, 256> levels = GreyLevelPerPaletteEntry(bitmap);
-  // A loaded image has every row; a row at a time keeps the per-pixel work
-  // to a table look-up.
+  const PixelValues levels(bitmap, GreyLevel);
+  // A row at a time keeps the per-pixel work to a table look-up.
   std::vector<uint8_t> row(static_cast<size_t>(bitmap.GetWidth()));
   for (int y = 0; y < bitmap.GetHeight(); ++y) {
-    const uint8_t* indices = bitmap.GetRow(y);
-    if (!indices) return;
-    for (size_t x = 0; x < row.size(); ++x) row[x] = levels[indices[x]];
+    levels.ReadRow(y, row.data());
     writer.AddBytes(row.data(), static_cast<int>(row.size()));
   }
 }

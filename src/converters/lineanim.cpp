@@ -1,7 +1,8 @@
 // "lineanim": a numbered series of frame images of one size, one bit per
 // pixel, frame after frame. The script names the series by the common start
-// of its file names; frames base001.bmp, base002.bmp, ... are read until the
-// first one that cannot be loaded.
+// of its file names; frames base001.bmp, base002.bmp, ... are read up to the
+// first number with no file, and a frame that is there but cannot be loaded
+// fails the item.
 //
 // Item layout, F frames of H rows of W / 8 bytes (W a multiple of 8):
 //
@@ -35,15 +36,13 @@ struct FrameSize {
 };
 
 // Appends the frame's rows, top first, eight pixels to a byte by the ink rule.
-// False when the writer refuses a byte because the item is full.
-bool AppendFrame(const cBitmap& frame, const FrameSize& size, cBinWriter& writer) {
-  const PaletteFlags ink = InkFlags(frame);
+// No capacity check of its own: an item grown past what it can hold is
+// refused when it is prepared, as for every other data type.
+void AppendFrame(const cBitmap& frame, const FrameSize& size, cBinWriter& writer) {
+  const PixelValues ink(frame, IsInk);
   for (int y = 0; y < size.height; ++y) {
-    for (int x = 0; x < size.width; x += 8) {
-      if (!writer.AddByte(PackEightPixels(frame, x, y, ink))) return false;
-    }
+    for (int x = 0; x < size.width; x += 8) writer.AddByte(PackEightPixels(ink, x, y));
   }
-  return true;
 }
 
 }  // namespace
@@ -55,14 +54,15 @@ bool process_lineanim(const char* tag, CTokeniser& tokeniser, cBinWriter& writer
 
   FrameSize size;
   int frames = 0;
-  bool complete = false;
   for (;;) {
     const std::string fileName = FrameFileName(baseName, frames + 1);
     cBitmap frame;
     if (!frame.Load(fileName.c_str())) {
-      // The first frame that cannot be loaded ends the series.
-      complete = true;
-      break;
+      // The first frame number with no file ends the series; a frame that is
+      // there but can't be read or loaded is a fault, not the end.
+      if (frame.WasMissing() || frames == 0) break;
+      Fault("process_lineanim couldn't load '%s'\n", fileName.c_str());
+      return false;
     }
     if (frames == 0) {
       if (frame.GetWidth() % 8 != 0) {
@@ -72,23 +72,16 @@ bool process_lineanim(const char* tag, CTokeniser& tokeniser, cBinWriter& writer
       size = {frame.GetWidth(), frame.GetHeight()};
     } else if (frame.GetWidth() != size.width || frame.GetHeight() != size.height) {
       Fault("image %s has different size to base image\n", fileName.c_str());
-      break;
+      return false;
     }
-    const bool fitted = AppendFrame(frame, size, writer);
+    AppendFrame(frame, size, writer);
     ++frames;
-    if (!fitted) {
-      // No later frame can fit either; the writer reports the overflow when
-      // the item is prepared, as for every other data type.
-      complete = true;
-      break;
-    }
   }
 
   if (frames == 0) {
     Fault("no images found!\n");
     return false;
   }
-  if (!complete) return false;
   listing.ItemBlock(baseName, tag, address,
                     {size.width, size.width / 8, size.height, frames, writer.GetSize()});
   return true;

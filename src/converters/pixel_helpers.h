@@ -4,8 +4,11 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "bitmap/bitmap.h"
+#include "bitmap/display_colours.h"
 
 // Eight-pixel byte: the byte is shifted left before each pixel's bit goes
 // into bit 0, from the leftmost pixel to the rightmost, so the leftmost of
@@ -20,62 +23,140 @@ inline uint8_t PushBit(uint8_t byte, bool bit) {
 // Ink rule: darker than half brightness, strictly, is ink (a 1 bit).
 inline bool IsInk(const cPixel& pixel) { return pixel.GetBrightness() < 0.5f; }
 
-// One flag per palette entry, worked out once per image instead of once per pixel.
-using PaletteFlags = std::array<bool, 256>;
+// Index rule of the converters that read display colours from palette
+// indices: a palettised picture's index as it is; for a true-colour picture,
+// the display colour its RGB names (checked first with CheckDisplayColours).
+inline uint8_t IndexOf(const cPixel& pixel) { return pixel.index; }
 
-template <class Rule>
-PaletteFlags FlagsPerPaletteEntry(const cBitmap& bitmap, Rule rule) {
-  PaletteFlags flags{};
-  for (int i = 0; i < 256; ++i) flags[i] = rule(bitmap.GetPaletteEntry(static_cast<uint8_t>(i)));
-  return flags;
-}
-
-inline PaletteFlags InkFlags(const cBitmap& bitmap) { return FlagsPerPaletteEntry(bitmap, IsInk); }
-
-// The palette indices of pixels x..x+7 of row y, left to right: copied from
-// the row when all eight lie in the image (the usual case, read without a
-// check per pixel), else read one by one with GetPixelIndex, which reports
-// each pixel outside the image and gives it index 0.
-struct EightIndices {
-  uint8_t index[8];
+// The values of eight pixels of a row, left to right.
+struct EightValues {
+  uint8_t value[8];
 };
 
-inline EightIndices ReadEightIndices(const cBitmap& bitmap, int x, int y) {
-  EightIndices eight;
-  const uint8_t* row = bitmap.GetRow(y);
-  if (row && x >= 0 && x <= bitmap.GetWidth() - 8) {
-    memcpy(eight.index, row + x, sizeof eight.index);
-  } else {
-    for (int i = 0; i < 8; ++i)
-      eight.index[i] = static_cast<uint8_t>(bitmap.GetPixelIndex(x + i, y));
-  }
-  return eight;
-}
-
-// True when the eight indices are one and the same: a solid stretch, met
+// True when the eight values are one and the same: a solid stretch, met
 // more often than not in real pictures, whose byte needs one look instead
 // of eight.
-inline bool IsSolid(const EightIndices& pixels) {
+inline bool IsSolid(const EightValues& pixels) {
   uint64_t eight;
-  memcpy(&eight, pixels.index, sizeof eight);
+  memcpy(&eight, pixels.value, sizeof eight);
   return eight == (eight & 0xFF) * 0x0101010101010101ull;
 }
 
-// The byte of pixels x..x+7 of row y, a bit set where `flags` holds for the
-// pixel's palette index.
-inline uint8_t PackEightPixels(const cBitmap& bitmap, int x, int y, const PaletteFlags& flags) {
-  const EightIndices pixels = ReadEightIndices(bitmap, x, y);
-  if (IsSolid(pixels)) return flags[pixels.index[0]] ? 0xFF : 0x00;
+// The byte value a rule (cPixel -> byte or bool) gives each pixel of a
+// loaded picture, read a row at a time. A palettised picture keeps its rows
+// of indices and works the rule out once per palette entry, into a table;
+// a true-colour picture, which has no palette, gets a plane of one value per
+// pixel, worked out once per pixel. Either way a pixel's value is one
+// table look-up (none where the table passes its bytes through, as for the
+// index rule).
+class PixelValues {
+ public:
+  template <class Rule>
+  PixelValues(const cBitmap& bitmap, Rule rule);
+
+  // Pixels x..x+7 of row y: read from the row at once when all eight lie in
+  // the image (the usual case), else one by one, each pixel outside the image
+  // reported (GetPixelIndex) and given the value of stored byte 0.
+  EightValues ReadEight(int x, int y) const {
+    const uint8_t* row = StoredRow(y);
+    EightValues eight;
+    if (row && x >= 0 && x <= bitmap_.GetWidth() - 8) {
+      memcpy(eight.value, row + x, sizeof eight.value);
+    } else {
+      for (int i = 0; i < 8; ++i) eight.value[i] = StoredOrReported(x + i, y);
+    }
+    if (passThrough_) return eight;
+    if (IsSolid(eight)) {
+      memset(eight.value, table_[eight.value[0]], sizeof eight.value);
+    } else {
+      for (uint8_t& value : eight.value) value = table_[value];
+    }
+    return eight;
+  }
+  // The GetWidth() values of row y, y inside the image.
+  void ReadRow(int y, uint8_t* values) const {
+    const uint8_t* row = StoredRow(y);
+    const size_t width = static_cast<size_t>(bitmap_.GetWidth());
+    if (!row) return;
+    if (passThrough_) {
+      memcpy(values, row, width);
+    } else {
+      for (size_t x = 0; x < width; ++x) values[x] = table_[row[x]];
+    }
+  }
+
+ private:
+  const uint8_t* StoredRow(int y) const {
+    if (!bitmap_.IsTrueColour()) return bitmap_.GetRow(y);
+    if (!bitmap_.IsLoaded() || y < 0 || y >= bitmap_.GetHeight()) return nullptr;
+    return plane_.data() + static_cast<size_t>(y) * static_cast<size_t>(bitmap_.GetWidth());
+  }
+  // One pixel of a stretch that leaves the image: its stored byte inside,
+  // else 0 after GetPixelIndex has reported it.
+  uint8_t StoredOrReported(int x, int y) const {
+    const uint8_t* row = StoredRow(y);
+    if (row && x >= 0 && x < bitmap_.GetWidth()) return row[x];
+    return static_cast<uint8_t>(bitmap_.GetPixelIndex(x, y));
+  }
+
+  const cBitmap& bitmap_;
+  std::array<uint8_t, 256> table_{};
+  bool passThrough_ = true;
+  std::vector<uint8_t> plane_;  // true colour: width * height values
+};
+
+template <class Rule>
+PixelValues::PixelValues(const cBitmap& bitmap, Rule rule) : bitmap_(bitmap) {
+  if (bitmap.IsTrueColour()) {
+    if (!bitmap.IsLoaded()) return;
+    const int width = bitmap.GetWidth();
+    const int height = bitmap.GetHeight();
+    plane_.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    uint8_t* value = plane_.data();
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) *value++ = static_cast<uint8_t>(rule(bitmap.GetPixel(x, y)));
+    }
+    return;
+  }
+  for (int i = 0; i < 256; ++i) {
+    table_[i] = static_cast<uint8_t>(rule(bitmap.GetPaletteEntry(static_cast<uint8_t>(i))));
+    passThrough_ = passThrough_ && table_[i] == i;
+  }
+}
+
+// The byte of eight pixels, a bit set where the pixel's value has any of
+// the bits of `bits`.
+inline uint8_t PackEightBits(const EightValues& pixels, uint8_t bits) {
+  if (IsSolid(pixels)) return pixels.value[0] & bits ? 0xFF : 0x00;
   uint8_t byte = 0;
-  for (uint8_t index : pixels.index) byte = PushBit(byte, flags[index]);
+  for (uint8_t value : pixels.value) byte = PushBit(byte, (value & bits) != 0);
   return byte;
 }
 
-// Palette index colours: bits 0-2 of an index are the colour number
-// (0 black, 1 blue, 2 red, 3 magenta, 4 green, 5 cyan, 6 yellow, 7 white),
-// bit 3 is bright, bits 4-7 are ignored.
-constexpr int kColourBits = 7;
-constexpr int kBrightBit = 8;
+// The byte of pixels x..x+7 of row y, a bit set where the pixel's value is
+// not 0.
+inline uint8_t PackEightPixels(const PixelValues& values, int x, int y) {
+  return PackEightBits(values.ReadEight(x, y), 0xFF);
+}
+
+// The display-colour check of the converters that read palette indices: a
+// palettised picture passes as it is; in a true-colour picture every pixel
+// must name a display colour. Otherwise prints "<converter>: '<file>' pixel
+// (x, y) is #RRGGBB, not one of the display's colours" for the first such
+// pixel (rows from the top) and returns false.
+bool CheckDisplayColours(const char* converterName, const std::string& fileName,
+                         const cBitmap& bitmap);
+
+// The transparency check of the converters that read masks: a pixel is
+// opaque or fully transparent (the mask colour). Otherwise prints
+// "<converter>: '<file>' pixel (x, y) has alpha A, neither opaque nor
+// transparent" for the first such pixel and returns false.
+bool CheckNoPartialTransparency(const char* converterName, const std::string& fileName,
+                                const cBitmap& bitmap);
+
+// Palette index colours: bits 0-2 of an index are the colour number, bit 3
+// is bright, bits 4-7 are ignored (kColourBits, kBrightBit: see
+// display_colours.h).
 
 // Attribute byte of one 8x8 cell:
 //

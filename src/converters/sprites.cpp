@@ -33,25 +33,26 @@ struct SpriteKind {
 constexpr SpriteKind kMaskedSprite{"process_maskedsprite", true};
 constexpr SpriteKind kUnmaskedSprite{"process_unmaskedsprite", false};
 
-// The graphic bit per palette entry. In a masked sprite the mask colour is
-// never ink; in an unmasked one it is judged by brightness like any other.
-PaletteFlags GraphicFlags(const cBitmap& bitmap, bool masked) {
-  return FlagsPerPaletteEntry(bitmap, [masked](const cPixel& pixel) {
-    return !(masked && pixel.IsMaskColour()) && IsInk(pixel);
+// Each pixel's two bits, worked out at once. In a masked sprite the mask
+// colour is never ink; in an unmasked one it is judged by brightness like
+// any other.
+constexpr uint8_t kMaskBit = 1;
+constexpr uint8_t kGraphicBit = 2;
+
+PixelValues SpriteBits(const cBitmap& bitmap, bool masked) {
+  return PixelValues(bitmap, [masked](const cPixel& pixel) {
+    const bool mask = pixel.IsMaskColour();
+    return (mask ? kMaskBit : 0) | (!(masked && mask) && IsInk(pixel) ? kGraphicBit : 0);
   });
 }
 
-PaletteFlags MaskFlags(const cBitmap& bitmap) {
-  return FlagsPerPaletteEntry(bitmap, [](const cPixel& pixel) { return pixel.IsMaskColour(); });
-}
-
 void AppendSprite(const cBitmap& bitmap, bool masked, cBinWriter& writer) {
-  const PaletteFlags graphic = GraphicFlags(bitmap, masked);
-  const PaletteFlags mask = MaskFlags(bitmap);
+  const PixelValues bits = SpriteBits(bitmap, masked);
   for (int y = 0; y < bitmap.GetHeight(); ++y) {
     for (int x = 0; x < bitmap.GetWidth(); x += 8) {
-      if (masked) writer.AddByte(PackEightPixels(bitmap, x, y, mask));
-      writer.AddByte(PackEightPixels(bitmap, x, y, graphic));
+      const EightValues pixels = bits.ReadEight(x, y);
+      if (masked) writer.AddByte(PackEightBits(pixels, kMaskBit));
+      writer.AddByte(PackEightBits(pixels, kGraphicBit));
     }
   }
 }
@@ -66,6 +67,8 @@ bool ProcessSprite(const SpriteKind& kind, const char* tag, CTokeniser& tokenise
     Fault("%s image width must be a multiple of 8\n", kind.converterName);
     return false;
   }
+  if (kind.masked && !CheckNoPartialTransparency(kind.converterName, fileName, bitmap))
+    return false;
   AppendSprite(bitmap, kind.masked, writer);
 
   listing.ItemBlock(fileName, tag, address,

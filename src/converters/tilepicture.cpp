@@ -12,7 +12,8 @@
 //                                                               1 3
 //
 // A tile is a cell's 8 pixel rows from the top, one byte per row, a bit set
-// where the palette index is not 0:
+// where the palette index is not 0 (in a true-colour picture, where the
+// pixel is not black: IndexOf in pixel_helpers.h):
 //
 //   bit  7   6   5   4   3   2   1   0
 //   x   +0  +1  +2  +3  +4  +5  +6  +7
@@ -45,28 +46,20 @@ constexpr size_t kMaxTiles = 256;
 
 using Tile = std::array<uint8_t, kCellSize>;
 
-Tile CutTile(const cBitmap& bitmap, int cellX, int cellY) {
+Tile CutTile(const PixelValues& indices, int cellX, int cellY) {
   Tile tile{};
-  for (int row = 0; row < kCellSize; ++row) {
-    const EightIndices indices =
-        ReadEightIndices(bitmap, kCellSize * cellX, kCellSize * cellY + row);
-    uint8_t pixels = 0;
-    if (IsSolid(indices)) {
-      pixels = indices.index[0] != 0 ? 0xFF : 0x00;
-    } else {
-      for (uint8_t index : indices.index) pixels = PushBit(pixels, index != 0);
-    }
-    tile[row] = pixels;
-  }
+  for (int row = 0; row < kCellSize; ++row)
+    tile[row] = PackEightPixels(indices, kCellSize * cellX, kCellSize * cellY + row);
   return tile;
 }
 
 // The tiles of all cells, in cell-number (column-major) order.
-std::vector<Tile> CutCells(const cBitmap& bitmap, int charWidth, int charHeight) {
+std::vector<Tile> CutCells(const PixelValues& indices, int charWidth, int charHeight) {
   std::vector<Tile> cells;
   cells.reserve(static_cast<size_t>(charWidth) * static_cast<size_t>(charHeight));
   for (int cellX = 0; cellX < charWidth; ++cellX) {
-    for (int cellY = 0; cellY < charHeight; ++cellY) cells.push_back(CutTile(bitmap, cellX, cellY));
+    for (int cellY = 0; cellY < charHeight; ++cellY)
+      cells.push_back(CutTile(indices, cellX, cellY));
   }
   return cells;
 }
@@ -124,12 +117,13 @@ bool process_tilepicture(const char* tag, CTokeniser& tokeniser, cBinWriter& wri
     Fault("process_tilepicture image width and height must be a multiple of 8\n");
     return false;
   }
+  if (!CheckDisplayColours(kConverterName, fileName, bitmap)) return false;
 
-  // A loaded image has a positive size, and width * height fits its image
-  // size field, so N and N + 8U (U <= N) fit an int.
+  // A loaded image has a positive size, and width * height is within the
+  // loader's pixel limit, so N and N + 8U (U <= N) fit an int.
   const int charWidth = width / kCellSize;
   const int charHeight = height / kCellSize;
-  const std::vector<Tile> cells = CutCells(bitmap, charWidth, charHeight);
+  const std::vector<Tile> cells = CutCells(PixelValues(bitmap, IndexOf), charWidth, charHeight);
   const TilePicture picture = RemoveDuplicates(cells);
   if (picture.tooManyTiles) {
     Fault("process_tilepicture found %d unique tiles, more than the 256 a map byte can name\n",

@@ -15,6 +15,8 @@
 // (bit 7) marks a cell that needs more than the display can show: a third
 // colour, or a dull ink with a bright paper (the attribute makes both
 // bright).
+// (In a true-colour picture a pixel's index is the display colour its RGB
+// names: IndexOf, CheckDisplayColours in pixel_helpers.h.)
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -63,24 +65,24 @@ void MeetColour(CellColours& cell, int colour) {
 // Once both colours are known, a pixel can only flag a third colour, so the
 // order of the rest no longer matters: a row is then checked as the set of
 // its colours, without a branch per pixel.
-void MeetRowOfKnownCell(CellColours& cell, const EightIndices& pixels) {
+void MeetRowOfKnownCell(CellColours& cell, const EightValues& pixels) {
   unsigned coloursMet = 0;  // bit c for colour c (0..15)
-  for (uint8_t index : pixels.index) coloursMet |= 1u << ScreenColour(index);
+  for (uint8_t index : pixels.value) coloursMet |= 1u << ScreenColour(index);
   if (coloursMet & ~((1u << cell.ink) | (1u << cell.paper))) cell.flash = kFlash;
 }
 
 // A solid stretch of eight pixels (IsSolid) is one colour, and meeting a
 // colour again right after it was met changes nothing: one look will do.
-CellColours AnalyseCell(const cBitmap& bitmap, int cellX, int cellY) {
+CellColours AnalyseCell(const PixelValues& indices, int cellX, int cellY) {
   CellColours cell;
   for (int y = cellY * kCellSize; y < (cellY + 1) * kCellSize; ++y) {
-    const EightIndices pixels = ReadEightIndices(bitmap, cellX * kCellSize, y);
+    const EightValues pixels = indices.ReadEight(cellX * kCellSize, y);
     if (IsSolid(pixels)) {
-      MeetColour(cell, ScreenColour(pixels.index[0]));
+      MeetColour(cell, ScreenColour(pixels.value[0]));
     } else if (cell.paper != kUnset) {
       MeetRowOfKnownCell(cell, pixels);
     } else {
-      for (uint8_t index : pixels.index) MeetColour(cell, ScreenColour(index));
+      for (uint8_t index : pixels.value) MeetColour(cell, ScreenColour(index));
     }
   }
   if (cell.paper == kUnset) cell.paper = 0;
@@ -96,30 +98,30 @@ CellColours AnalyseCell(const cBitmap& bitmap, int cellX, int cellY) {
 
 using CellTable = CellColours[kCellRows][kCellColumns];
 
-void AnalyseCells(const cBitmap& bitmap, CellTable& cells) {
+void AnalyseCells(const PixelValues& indices, CellTable& cells) {
   for (int cellY = 0; cellY < kCellRows; ++cellY) {
     for (int cellX = 0; cellX < kCellColumns; ++cellX) {
-      cells[cellY][cellX] = AnalyseCell(bitmap, cellX, cellY);
+      cells[cellY][cellX] = AnalyseCell(indices, cellX, cellY);
     }
   }
 }
 
 // The byte of pixels x..x+7 of row y: a bit set for each pixel of the ink colour.
-uint8_t PackInkPixels(const cBitmap& bitmap, int x, int y, int ink) {
-  const EightIndices pixels = ReadEightIndices(bitmap, x, y);
-  if (IsSolid(pixels)) return (pixels.index[0] & kColourBits) == (ink & kColourBits) ? 0xFF : 0x00;
+uint8_t PackInkPixels(const PixelValues& indices, int x, int y, int ink) {
+  const EightValues pixels = indices.ReadEight(x, y);
+  if (IsSolid(pixels)) return (pixels.value[0] & kColourBits) == (ink & kColourBits) ? 0xFF : 0x00;
   uint8_t byte = 0;
-  for (uint8_t index : pixels.index)
+  for (uint8_t index : pixels.value)
     byte = PushBit(byte, (index & kColourBits) == (ink & kColourBits));
   return byte;
 }
 
-void AppendBitmap(const cBitmap& bitmap, const CellTable& cells, cBinWriter& writer) {
+void AppendBitmap(const PixelValues& indices, const CellTable& cells, cBinWriter& writer) {
   for (int n = 0; n < kScreenHeight; ++n) {
     const int y = DisplayRow(n);
     for (int cellX = 0; cellX < kCellColumns; ++cellX) {
       const int ink = cells[y / kCellSize][cellX].ink;
-      writer.AddByte(PackInkPixels(bitmap, cellX * kCellSize, y, ink));
+      writer.AddByte(PackInkPixels(indices, cellX * kCellSize, y, ink));
     }
   }
 }
@@ -144,9 +146,11 @@ bool process_titlescreen(const char* tag, CTokeniser& tokeniser, cBinWriter& wri
     Fault("%s image height must be 192\n", kName);
     return false;
   }
+  if (!CheckDisplayColours(kName, fileName, bitmap)) return false;
+  const PixelValues indices(bitmap, IndexOf);
   CellTable cells;
-  AnalyseCells(bitmap, cells);
-  AppendBitmap(bitmap, cells, writer);
+  AnalyseCells(indices, cells);
+  AppendBitmap(indices, cells, writer);
   AppendAttributes(cells, writer);
 
   listing.ItemBlock(fileName, tag, address, {kDisplayWidth, kScreenHeight, writer.GetSize()});

@@ -1,5 +1,7 @@
 #include "palettes.h"
 
+#include "bitmap/display_colours.h"
+
 namespace imagegen {
 
 uint8_t Grey(int level) {
@@ -11,10 +13,8 @@ uint8_t Grey(int level) {
 std::vector<Rgb> DisplayPalette() {
   std::vector<Rgb> palette(256, Rgb{0, 0, 0});
   for (int colour = 0; colour < 16; ++colour) {
-    const uint8_t level = (colour & kBright) ? 0xFF : 0xD7;
-    palette[colour] = Rgb{static_cast<uint8_t>((colour & 2) ? level : 0),
-                          static_cast<uint8_t>((colour & 4) ? level : 0),
-                          static_cast<uint8_t>((colour & 1) ? level : 0)};
+    const DisplayRgb rgb = DisplayColourRgb(colour & kColourBits, (colour & kBright) != 0);
+    palette[colour] = Rgb{rgb.red, rgb.green, rgb.blue};
   }
   for (int level = 0; level < kGreyLevels; ++level) {
     const uint8_t value = static_cast<uint8_t>(17 * level);

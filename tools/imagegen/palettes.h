@@ -4,8 +4,8 @@
 //
 //   index     colour
 //   0 .. 7    the display's eight colours: black, blue, red, magenta, green,
-//             cyan, yellow, white, at level 0xD7
-//   8 .. 15   the same colours bright, at level 0xFF (8 is black again)
+//             cyan, yellow, white, at the dull level (DisplayColourRgb)
+//   8 .. 15   the same colours bright (8 is black again)
 //   16 .. 31  sixteen greys from black (16) to white (31), 17 apart
 //   32 .. 254 black, unused
 //   255       the mask colour: red 255, green 0, blue 255
