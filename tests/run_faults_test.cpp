@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -62,6 +63,27 @@ TEST(RunFaultsTest, EveryFaultOfTheEnvironmentFailsAndTouchesNothingItShouldNot)
        },
        {"s.kst", "o.bin", "o.lst"}, "process_raw couldn't open 'dir'\nFailed!\n",
        "s.kst:1:20: error: process_raw couldn't open 'dir'\n", {}},
+      {"picture is a directory",
+       [](const TempDir& d) {
+         mkdir((d / "pic.bmp").c_str(), 0755);
+         WriteFile(d / "s.kst", std::string("p compressnone greyscale \"pic.bmp\"\n"));
+       },
+       {"--quiet", "s.kst", "o.bin", "o.lst"},
+       " Couldn't open/read BMP file\nprocess_greyscale couldn't open 'pic.bmp'\nFailed!\n",
+       "s.kst:1:26: error: process_greyscale couldn't open 'pic.bmp': Couldn't open/read BMP file\n",
+       {}},
+      {"a frame after the first is a directory",
+       [](const TempDir& d) {
+         WriteBmp(d / "w001.bmp", ImageFromRows({"01234567"}, {}, GreyPalette()));
+         mkdir((d / "w002.bmp").c_str(), 0755);
+         WriteBmp(d / "w003.bmp", ImageFromRows({"01234567"}, {}, GreyPalette()));
+         WriteFile(d / "s.kst", std::string("w compressnone lineanim w\n"));
+       },
+       {"--quiet", "s.kst", "o.bin", "o.lst"},
+       " Couldn't open/read BMP file\nprocess_lineanim couldn't load 'w002.bmp'\nFailed!\n",
+       "s.kst:1:25: error: 'w': process_lineanim couldn't load 'w002.bmp': Couldn't open/read BMP "
+       "file\n",
+       {}},
       {"binary is the script", none, {"s.kst", "s.kst", "o.lst"},
        "Output file 's.kst' is the script 's.kst'\nFailed!\n",
        "kestrip: error: the binary file 's.kst' would overwrite the script 's.kst'; nothing was "
@@ -151,6 +173,10 @@ TEST(RunFaultsTest, UnreadableInputsFailTheRun) {
       {"a compressnone raw \"hello.txt\"\n", "hello.txt",
        "process_raw couldn't open 'hello.txt'\nFailed!\n"},
       {"a compressnone raw \"hello.txt\"\n", "s.kst", "Couldn't open 's.kst'\nFailed!\n"},
+      {"p compressnone greyscale \"p.bmp\"\n", "p.bmp",
+       " Couldn't open/read BMP file\nprocess_greyscale couldn't open 'p.bmp'\nFailed!\n"},
+      {"w compressnone lineanim w\n", "w002.bmp",
+       " Couldn't open/read BMP file\nprocess_lineanim couldn't load 'w002.bmp'\nFailed!\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.unreadable);
@@ -158,11 +184,14 @@ TEST(RunFaultsTest, UnreadableInputsFailTheRun) {
     chmod(dir.path().c_str(), 0777);
     WriteFile(dir / "s.kst", std::string(c.script));
     WriteFile(dir / "hello.txt", std::string("hello\n"));
+    for (const char* picture : {"p.bmp", "w001.bmp", "w002.bmp"}) {
+      WriteBmp(dir / picture, ImageFromRows({"01234567"}, {}, GreyPalette()));
+    }
     chmod((dir / c.unreadable).c_str(), 0);
     const RunResult run = RunProgram(
         dir.path(), "/usr/bin/setpriv",
-        {"--reuid=nobody", "--regid=nogroup", "--clear-groups", KESTRIP_BINARY, "s.kst", "o.bin",
-         "o.lst"},
+        {"--reuid=nobody", "--regid=nogroup", "--clear-groups", KESTRIP_BINARY, "--quiet", "s.kst",
+         "o.bin", "o.lst"},
         true);
     EXPECT_EQ(run.output, c.output);
     EXPECT_EQ(run.status, 255);
@@ -184,6 +213,48 @@ TEST(RunFaultsTest, AtomicOutputsReplaceThePreviousOnesOnlyWhenComplete) {
     entries += entry.is_regular_file() ? 1 : 0;
   }
   EXPECT_EQ(entries, 4);
+}
+
+// The options around the three arguments.
+TEST(RunFaultsTest, OptionsComeBeforeTheArguments) {
+  TempDir dir;
+  WriteFile(dir / "s.kst", std::string(kScript));
+  WriteFile(dir / "hello.txt", std::string("hello\n"));
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    const char* output;  // its start
+    const char* errors;
+  } cases[] = {
+      {{"--version"}, 0, "kestrip 1.", ""},
+      {{"--help"}, 0, "usage: kestrip [OPTION]... SCRIPT BINARY LISTING\n", ""},
+      {{"--bogus", "s.kst", "o.bin", "o.lst"}, 255, "Failed!\n",
+       "kestrip: error: unknown option '--bogus' (see kestrip --help)\n"},
+      {{"--deps"}, 255, "Failed!\n", "kestrip: error: --deps needs a value (see kestrip --help)\n"},
+      {{"--symbols", "fancy", "s.kst", "o.bin", "o.lst"}, 255, "Failed!\n",
+       "kestrip: error: --symbols takes equ, colon, assign or global, not 'fancy' (see kestrip "
+       "--help)\n"},
+      {{"--quiet", "s.kst", "o.bin"}, 255, "Incorrecnt number of arguments\nFailed!\n",
+       "kestrip: error: expected SCRIPT BINARY LISTING after the options, found 2 arguments (see "
+       "kestrip --help)\n"},
+      // Options stop at the first argument, or at "--".
+      {{"s.kst", "--quiet", "o.bin", "o.lst"}, 255, "Incorrecnt number of arguments\nFailed!\n",
+       "kestrip: error: expected SCRIPT BINARY LISTING after the options, found 4 arguments (see "
+       "kestrip --help)\n"},
+      {{"--quiet", "--", "s.kst", "o.bin", "o.lst"}, 0, "Done\n", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.front());
+    const RunResult run = RunKestrip(dir.path(), c.args);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.output.substr(0, strlen(c.output)), c.output);
+    EXPECT_EQ(run.errors, c.errors);
+  }
+  // --help names every data type and compression word.
+  const std::string help = RunKestrip(dir.path(), {"--help"}).output;
+  for (const char* word : {"greyscale", "colourtile", "compresslz", "--atomic", "--manifest"}) {
+    EXPECT_NE(help.find(word), std::string::npos) << word;
+  }
 }
 
 }  // namespace
