@@ -1,29 +1,24 @@
-// Fuzz target 2: a fuzzed BMP file given to every image data type in turn,
-// through a one-item script, with each of the three compression words.
+// Fuzz target 2: a fuzzed picture file given to every picture data type in
+// turn, through a one-item script, with every compression word (the rows of
+// the core's tables).
 //
-// Besides the sanitizers, it checks that the three writers agree: for each
-// data type the uncompressed item's bytes X decide the other two runs.
-//   - compressbyte succeeds exactly when compressnone does, and its stream
-//     decodes to X within the stream bound |X| + ceil(|X| / 126) + 1;
-//   - compressword succeeds exactly when compressnone does and |X| is even,
-//     and its stream decodes to X within 2m + ceil(m / 126) + 1, m = |X| / 2;
-//   - each item's header carries the writer's type and the length of what
-//     follows it.
+// Besides the sanitizers, it checks that the writers agree: for each data
+// type the uncompressed item's bytes X decide the other runs. A compressing
+// mode succeeds exactly when compressnone does and X is a whole number of
+// its units, and its stream decodes to X within the mode's stream bound;
+// each item's header carries the mode's type and the length of what follows.
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "formats/compression_modes.h"
+#include "formats/data_types.h"
 #include "fuzz_support.h"
-#include "writers/decoders.h"
 
 namespace {
 
 fuzz::ScratchFile* g_binary = nullptr;
 fuzz::ScratchFile* g_listing = nullptr;
-
-const char* const kImageTypes[] = {"maskedsprite",   "unmaskedsprite", "gfxblock",    "titlescreen",
-                                   "fullscreenmask", "lineanim",       "colourblock", "colourtile",
-                                   "tilepicture",    "greyscale"};
 
 struct Item {
   bool built = false;
@@ -31,9 +26,10 @@ struct Item {
   std::vector<uint8_t> data;  // what follows the header
 };
 
-Item Build(const std::string& dataType, const char* compression) {
+Item Build(const DataTypeInfo& type, const char* compression) {
   // The line animation reads fuzz001.bmp, fuzz002.bmp, ...; the others fuzz.bmp.
-  const std::string argument = dataType == "lineanim" ? "fuzz" : "\"fuzz.bmp\"";
+  const std::string dataType = type.word;
+  const std::string argument = type.id == DataTypeId::kLineAnim ? "fuzz" : "\"fuzz.bmp\"";
   const std::string script = "t " + std::string(compression) + " " + dataType + " " + argument;
   Item item;
   item.built = fuzz::RunScript(script.data(), script.size(), *g_binary, *g_listing);
@@ -50,20 +46,14 @@ Item Build(const std::string& dataType, const char* compression) {
   return item;
 }
 
-size_t StreamBound(size_t units, size_t unitSize) {
-  return units * unitSize + (units + 125) / 126 + 1;
-}
-
-void CheckStream(const Item& item, int type, const std::vector<uint8_t>& expected,
-                 size_t unitSize) {
-  if (item.type != type) fuzz::Fail("wrong header type");
-  if (item.data.size() > StreamBound(expected.size() / unitSize, unitSize))
+void CheckStream(const Item& item, const CompressionInfo& mode,
+                 const std::vector<uint8_t>& expected) {
+  if (item.type != mode.headerType) fuzz::Fail("wrong header type");
+  if (item.data.size() > static_cast<size_t>(mode.streamBound(static_cast<int>(expected.size()))))
     fuzz::Fail("stream over its bound");
   std::vector<uint8_t> decoded;
   size_t consumed = 0;
-  const bool decodedOk =
-      unitSize == 1 ? DecodeByteStream(item.data.data(), item.data.size(), decoded, &consumed)
-                    : DecodeWordStream(item.data.data(), item.data.size(), decoded, &consumed);
+  const bool decodedOk = mode.decode(item.data.data(), item.data.size(), decoded, &consumed);
   if (!decodedOk || consumed != item.data.size()) fuzz::Fail("stream doesn't decode");
   if (decoded != expected) fuzz::Fail("stream decodes to other bytes");
 }
@@ -84,17 +74,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::WriteWholeFile("fuzz001.bmp", data, size);
   fuzz::WriteWholeFile("fuzz002.bmp", data, size);
 
-  for (const char* dataType : kImageTypes) {
-    const Item none = Build(dataType, "compressnone");
-    const Item byte = Build(dataType, "compressbyte");
-    const Item word = Build(dataType, "compressword");
-    if (byte.built != none.built) fuzz::Fail("compressbyte and compressnone disagree");
-    if (word.built != (none.built && none.data.size() % 2 == 0))
-      fuzz::Fail("compressword and compressnone disagree");
-    if (!none.built) continue;
-    if (none.type != 0) fuzz::Fail("wrong header type");
-    CheckStream(byte, 1, none.data, 1);
-    if (word.built) CheckStream(word, 2, none.data, 2);
+  for (const DataTypeInfo& type : DataTypes()) {
+    if (!type.readsPicture) continue;
+    const Item none = Build(type, "compressnone");
+    if (none.built && none.type != 0) fuzz::Fail("wrong header type");
+    for (const CompressionInfo& mode : CompressionModes()) {
+      if (!mode.method) continue;
+      const Item compressed = Build(type, mode.word);
+      const bool whole = none.data.size() % static_cast<size_t>(mode.unitSize) == 0;
+      if (compressed.built != (none.built && whole))
+        fuzz::Fail("a compression and compressnone disagree");
+      if (compressed.built) CheckStream(compressed, mode, none.data);
+    }
   }
   return 0;
 }

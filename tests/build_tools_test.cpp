@@ -2,8 +2,8 @@
 // a second build does nothing, a changed picture or frame rebuilds, a failed
 // build is run again next time, and a deleted input is an error, not a
 // stale success.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,7 +49,8 @@ std::vector<Tool> Tools() {
   const std::string kestrip = KESTRIP_BINARY;
   return {
       {"make", "/usr/bin/make", "Makefile",
-       "out.bin: s.kst\n\t" + kestrip + " --deps out.d --atomic s.kst out.bin out.lst\n-include out.d\n",
+       "out.bin: s.kst\n\t" + kestrip +
+           " --deps out.d --atomic s.kst out.bin out.lst\n-include out.d\n",
        "is up to date"},
       {"ninja", "/usr/bin/ninja", "build.ninja",
        "rule kestrip\n  command = " + kestrip +

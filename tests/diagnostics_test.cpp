@@ -105,11 +105,17 @@ TEST(DiagnosticsTest, NearestWordAllowsOneEditInThreeLettersAndTwoAtMost) {
     const char* word;
     const char* nearest;  // null: none close enough
   } cases[] = {
-      {"ORG", nullptr},          // the word itself, in other case: nothing to suggest
-      {"orgg", "org"},           {"or", "org"},          {"ogr", "org"},  // a swap is one edit
-      {"logo", nullptr},         {"limti", "limit"},     {"lmt", nullptr},
-      {"maskdsprit", "maskedsprite"}, {"mskdsprit", nullptr},  // three edits
-      {"colortile", "colourtile"},    {"HEADRS", "headers"},
+      {"ORG", nullptr},  // the word itself, in other case: nothing to suggest
+      {"orgg", "org"},
+      {"or", "org"},
+      {"ogr", "org"},  // a swap is one edit
+      {"logo", nullptr},
+      {"limti", "limit"},
+      {"lmt", nullptr},
+      {"maskdsprit", "maskedsprite"},
+      {"mskdsprit", nullptr},  // three edits
+      {"colortile", "colourtile"},
+      {"HEADRS", "headers"},
   };
   for (const auto& c : cases) {
     const char* nearest = NearestWord(c.word, words);

@@ -6,8 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -34,7 +34,8 @@ void Symlink(const TempDir& dir, const char* target, const char* name) {
   ASSERT_EQ(symlink(target, (dir / name).c_str()), 0);
 }
 
-void ExpectFiles(const TempDir& dir, const std::vector<std::pair<std::string, std::string>>& files) {
+void ExpectFiles(const TempDir& dir,
+                 const std::vector<std::pair<std::string, std::string>>& files) {
   for (const auto& file : files) {
     if (file.second == "-") {
       EXPECT_FALSE(FileExists(dir / file.first)) << file.first;
@@ -47,22 +48,33 @@ void ExpectFiles(const TempDir& dir, const std::vector<std::pair<std::string, st
 TEST(RunFaultsTest, EveryFaultOfTheEnvironmentFailsAndTouchesNothingItShouldNot) {
   const auto none = [](const TempDir&) {};
   const EnvironmentCase cases[] = {
-      {"binary on a full device", none, {"s.kst", "/dev/full", "o.lst"},
+      {"binary on a full device",
+       none,
+       {"s.kst", "/dev/full", "o.lst"},
        "Error closing binary file\nFailed!\n",
-       "kestrip: error: couldn't write '/dev/full': No space left on device\n", {}},
-      {"listing on a full device", none, {"s.kst", "o.bin", "/dev/full"},
+       "kestrip: error: couldn't write '/dev/full': No space left on device\n",
+       {}},
+      {"listing on a full device",
+       none,
+       {"s.kst", "o.bin", "/dev/full"},
        "Error closing listing file\nFailed!\n",
-       "kestrip: error: couldn't write '/dev/full': No space left on device\n", {}},
-      {"script is a directory", [](const TempDir& d) { mkdir((d / "dir").c_str(), 0755); },
-       {"dir", "o.bin", "o.lst"}, "Couldn't open 'dir'\nFailed!\n",
-       "kestrip: error: couldn't open the script 'dir'\n", {{"o.bin", "-"}, {"o.lst", "-"}}},
+       "kestrip: error: couldn't write '/dev/full': No space left on device\n",
+       {}},
+      {"script is a directory",
+       [](const TempDir& d) { mkdir((d / "dir").c_str(), 0755); },
+       {"dir", "o.bin", "o.lst"},
+       "Couldn't open 'dir'\nFailed!\n",
+       "kestrip: error: couldn't open the script 'dir'\n",
+       {{"o.bin", "-"}, {"o.lst", "-"}}},
       {"raw input is a directory",
        [](const TempDir& d) {
          mkdir((d / "dir").c_str(), 0755);
          WriteFile(d / "s.kst", std::string("a compressnone raw dir\n"));
        },
-       {"s.kst", "o.bin", "o.lst"}, "process_raw couldn't open 'dir'\nFailed!\n",
-       "s.kst:1:20: error: process_raw couldn't open 'dir'\n", {}},
+       {"s.kst", "o.bin", "o.lst"},
+       "process_raw couldn't open 'dir'\nFailed!\n",
+       "s.kst:1:20: error: process_raw couldn't open 'dir'\n",
+       {}},
       {"picture is a directory",
        [](const TempDir& d) {
          mkdir((d / "pic.bmp").c_str(), 0755);
@@ -70,7 +82,8 @@ TEST(RunFaultsTest, EveryFaultOfTheEnvironmentFailsAndTouchesNothingItShouldNot)
        },
        {"--quiet", "s.kst", "o.bin", "o.lst"},
        " Couldn't open/read BMP file\nprocess_greyscale couldn't open 'pic.bmp'\nFailed!\n",
-       "s.kst:1:26: error: process_greyscale couldn't open 'pic.bmp': Couldn't open/read BMP file\n",
+       "s.kst:1:26: error: process_greyscale couldn't open 'pic.bmp': Couldn't open/read BMP "
+       "file\n",
        {}},
       {"a frame after the first is a directory",
        [](const TempDir& d) {
@@ -84,13 +97,16 @@ TEST(RunFaultsTest, EveryFaultOfTheEnvironmentFailsAndTouchesNothingItShouldNot)
        "s.kst:1:25: error: 'w': process_lineanim couldn't load 'w002.bmp': Couldn't open/read BMP "
        "file\n",
        {}},
-      {"binary is the script", none, {"s.kst", "s.kst", "o.lst"},
+      {"binary is the script",
+       none,
+       {"s.kst", "s.kst", "o.lst"},
        "Output file 's.kst' is the script 's.kst'\nFailed!\n",
        "kestrip: error: the binary file 's.kst' would overwrite the script 's.kst'; nothing was "
        "written\n",
        {{"s.kst", kScript}, {"o.lst", "-"}}},
       {"listing is the script through a hard link",
-       [](const TempDir& d) { Link(d, "s.kst", "hard.lst"); }, {"s.kst", "o.bin", "hard.lst"},
+       [](const TempDir& d) { Link(d, "s.kst", "hard.lst"); },
+       {"s.kst", "o.bin", "hard.lst"},
        "Output file 'hard.lst' is the script 's.kst'\nFailed!\n",
        "kestrip: error: the listing file 'hard.lst' would overwrite the script 's.kst'; nothing "
        "was written\n",
@@ -102,7 +118,9 @@ TEST(RunFaultsTest, EveryFaultOfTheEnvironmentFailsAndTouchesNothingItShouldNot)
        "kestrip: error: the listing file 'soft.lst' would overwrite the script './s.kst'; nothing "
        "was written\n",
        {{"s.kst", kScript}, {"o.bin", "-"}}},
-      {"binary and listing are one new file", none, {"s.kst", "o.out", "./o.out"},
+      {"binary and listing are one new file",
+       none,
+       {"s.kst", "o.out", "./o.out"},
        "Output files 'o.out' and './o.out' are the same file\nFailed!\n",
        "kestrip: error: the binary file 'o.out' and the listing file './o.out' are one file; "
        "nothing was written\n",
@@ -112,14 +130,18 @@ TEST(RunFaultsTest, EveryFaultOfTheEnvironmentFailsAndTouchesNothingItShouldNot)
          WriteFile(d / "o.bin", std::string("old"));
          Symlink(d, "o.bin", "o.lst");
        },
-       {"s.kst", "o.bin", "o.lst"}, "Output files 'o.bin' and 'o.lst' are the same file\nFailed!\n",
+       {"s.kst", "o.bin", "o.lst"},
+       "Output files 'o.bin' and 'o.lst' are the same file\nFailed!\n",
        "kestrip: error: the binary file 'o.bin' and the listing file 'o.lst' are one file; "
        "nothing was written\n",
        {{"o.bin", "old"}}},
       {"the listing is a raw input",
-       [](const TempDir& d) { WriteFile(d / "s.kst", std::string("a compressnone raw \"o.lst\"\n")); },
+       [](const TempDir& d) {
+         WriteFile(d / "s.kst", std::string("a compressnone raw \"o.lst\"\n"));
+       },
        {"s.kst", "o.bin", "o.lst"},
-       "Input file 'o.lst' is the output file 'o.lst'\nprocess_raw couldn't open 'o.lst'\nFailed!\n",
+       "Input file 'o.lst' is the output file 'o.lst'\nprocess_raw couldn't open "
+       "'o.lst'\nFailed!\n",
        "s.kst:1:20: error: process_raw couldn't open 'o.lst': Input file 'o.lst' is the output "
        "file 'o.lst'\n",
        {{"o.bin", ""}}},
@@ -139,9 +161,11 @@ TEST(RunFaultsTest, EveryFaultOfTheEnvironmentFailsAndTouchesNothingItShouldNot)
        [](const TempDir& d) {
          WriteFile(d / "o.bin", std::string("old binary"));
          WriteFile(d / "o.lst", std::string("old listing"));
-         WriteFile(d / "s.kst", std::string("a compressnone raw \"hello.txt\"\nb compressnone raw gone\n"));
+         WriteFile(d / "s.kst",
+                   std::string("a compressnone raw \"hello.txt\"\nb compressnone raw gone\n"));
        },
-       {"--atomic", "s.kst", "o.bin", "o.lst"}, "process_raw couldn't open 'gone'\nFailed!\n",
+       {"--atomic", "s.kst", "o.bin", "o.lst"},
+       "process_raw couldn't open 'gone'\nFailed!\n",
        "s.kst:2:20: error: process_raw couldn't open 'gone'\n",
        {{"o.bin", "old binary"}, {"o.lst", "old listing"}}},
   };
@@ -188,11 +212,10 @@ TEST(RunFaultsTest, UnreadableInputsFailTheRun) {
       WriteBmp(dir / picture, ImageFromRows({"01234567"}, {}, GreyPalette()));
     }
     chmod((dir / c.unreadable).c_str(), 0);
-    const RunResult run = RunProgram(
-        dir.path(), "/usr/bin/setpriv",
-        {"--reuid=nobody", "--regid=nogroup", "--clear-groups", KESTRIP_BINARY, "--quiet", "s.kst",
-         "o.bin", "o.lst"},
-        true);
+    const RunResult run = RunProgram(dir.path(), "/usr/bin/setpriv",
+                                     {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                      KESTRIP_BINARY, "--quiet", "s.kst", "o.bin", "o.lst"},
+                                     true);
     EXPECT_EQ(run.output, c.output);
     EXPECT_EQ(run.status, 255);
   }
@@ -228,17 +251,25 @@ TEST(RunFaultsTest, OptionsComeBeforeTheArguments) {
   } cases[] = {
       {{"--version"}, 0, "kestrip 1.", ""},
       {{"--help"}, 0, "usage: kestrip [OPTION]... SCRIPT BINARY LISTING\n", ""},
-      {{"--bogus", "s.kst", "o.bin", "o.lst"}, 255, "Failed!\n",
+      {{"--bogus", "s.kst", "o.bin", "o.lst"},
+       255,
+       "Failed!\n",
        "kestrip: error: unknown option '--bogus' (see kestrip --help)\n"},
       {{"--deps"}, 255, "Failed!\n", "kestrip: error: --deps needs a value (see kestrip --help)\n"},
-      {{"--symbols", "fancy", "s.kst", "o.bin", "o.lst"}, 255, "Failed!\n",
+      {{"--symbols", "fancy", "s.kst", "o.bin", "o.lst"},
+       255,
+       "Failed!\n",
        "kestrip: error: --symbols takes equ, colon, assign or global, not 'fancy' (see kestrip "
        "--help)\n"},
-      {{"--quiet", "s.kst", "o.bin"}, 255, "Incorrecnt number of arguments\nFailed!\n",
+      {{"--quiet", "s.kst", "o.bin"},
+       255,
+       "Incorrecnt number of arguments\nFailed!\n",
        "kestrip: error: expected SCRIPT BINARY LISTING after the options, found 2 arguments (see "
        "kestrip --help)\n"},
       // Options stop at the first argument, or at "--".
-      {{"s.kst", "--quiet", "o.bin", "o.lst"}, 255, "Incorrecnt number of arguments\nFailed!\n",
+      {{"s.kst", "--quiet", "o.bin", "o.lst"},
+       255,
+       "Incorrecnt number of arguments\nFailed!\n",
        "kestrip: error: expected SCRIPT BINARY LISTING after the options, found 4 arguments (see "
        "kestrip --help)\n"},
       {{"--quiet", "--", "s.kst", "o.bin", "o.lst"}, 0, "Done\n", ""},

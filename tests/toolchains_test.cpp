@@ -73,17 +73,21 @@ struct Assembler {
 // the listing's values.
 TEST(ToolchainsTest, EveryAssemblerTakesTheListingInItsForm) {
   const Assembler assemblers[] = {
-      {"pasmo", "/usr/bin/pasmo", SymbolForm::kEqu, " org 0\n include \"demo.lst\"\n incbin \"demo.bin\"\n",
-       " defw ", "pasmo --bin prog.asm prog.bin", false},
-      {"z80asm", "/usr/bin/z80asm", SymbolForm::kColon, " include \"demo.lst\"\n incbin \"demo.bin\"\n",
-       " defw ", "z80asm -i prog.asm -o prog.bin", false},
+      {"pasmo", "/usr/bin/pasmo", SymbolForm::kEqu,
+       " org 0\n include \"demo.lst\"\n incbin \"demo.bin\"\n", " defw ",
+       "pasmo --bin prog.asm prog.bin", false},
+      {"z80asm", "/usr/bin/z80asm", SymbolForm::kColon,
+       " include \"demo.lst\"\n incbin \"demo.bin\"\n", " defw ", "z80asm -i prog.asm -o prog.bin",
+       false},
       {"GNU as, equ", "/usr/bin/z80-unknown-coff-as", SymbolForm::kEqu,
        " .include \"demo.lst\"\n .incbin \"demo.bin\"\n", " .word ",
-       "z80-unknown-coff-as -o prog.o prog.asm && z80-unknown-coff-objcopy -O binary prog.o prog.bin",
+       "z80-unknown-coff-as -o prog.o prog.asm && z80-unknown-coff-objcopy -O binary prog.o "
+       "prog.bin",
        false},
       {"GNU as, colon", "/usr/bin/z80-unknown-coff-as", SymbolForm::kColon,
        " .include \"demo.lst\"\n .incbin \"demo.bin\"\n", " .word ",
-       "z80-unknown-coff-as -o prog.o prog.asm && z80-unknown-coff-objcopy -O binary prog.o prog.bin",
+       "z80-unknown-coff-as -o prog.o prog.asm && z80-unknown-coff-objcopy -O binary prog.o "
+       "prog.bin",
        false},
       {"sdasz80, assign", "/usr/bin/sdasz80", SymbolForm::kAssign,
        " .area CODE (ABS)\n .include \"demo.lst\"\n .incbin \"demo.bin\"\n", " .dw ",
@@ -96,8 +100,7 @@ TEST(ToolchainsTest, EveryAssemblerTakesTheListingInItsForm) {
     SCOPED_TRACE(assembler.name);
     if (!Installed(assembler.program)) continue;
     TempDir dir;
-    const auto symbols =
-        BuildExample(dir, {"--symbols", SymbolFormWord(assembler.form)});
+    const auto symbols = BuildExample(dir, {"--symbols", SymbolFormWord(assembler.form)});
     ASSERT_GT(symbols.size(), 50u);
     std::string source = assembler.start;
     for (const auto& symbol : symbols) source += assembler.word + symbol.first + "\n";
@@ -105,8 +108,8 @@ TEST(ToolchainsTest, EveryAssemblerTakesTheListingInItsForm) {
     const RunResult run = RunProgram(dir.path(), "/bin/sh", {"-c", assembler.commands});
     ASSERT_EQ(run.status, 0) << run.output;
     const Bytes binary = ReadBytes(dir / "demo.bin");
-    const Bytes assembled = assembler.intelHex ? FromIntelHex(ReadText(dir / "prog.ihx"))
-                                               : ReadBytes(dir / "prog.bin");
+    const Bytes assembled =
+        assembler.intelHex ? FromIntelHex(ReadText(dir / "prog.ihx")) : ReadBytes(dir / "prog.bin");
     ASSERT_EQ(assembled.size(), binary.size() + 2 * symbols.size());
     EXPECT_TRUE(std::equal(binary.begin(), binary.end(), assembled.begin()));
     for (size_t i = 0; i < symbols.size(); ++i) {
@@ -202,7 +205,8 @@ TEST(ToolchainsTest, TagsAnOutputCannotCarryAreRefused) {
        "Tag 'my logo' is not a valid symbol name for --symbols colon\nFailed!\n"},
       {{"--symbols=assign"},
        "Tag 'my logo' is not a valid symbol name for --symbols assign\nFailed!\n"},
-      {{"--c-header", "h.h"}, "Tag 'my logo' is not a valid symbol name for the C header\nFailed!\n"},
+      {{"--c-header", "h.h"},
+       "Tag 'my logo' is not a valid symbol name for the C header\nFailed!\n"},
   };
   for (const auto& c : cases) {
     TempDir dir;

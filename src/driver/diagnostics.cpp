@@ -31,13 +31,16 @@ int EditDistance(const std::string& a, const std::string& b) {
 
 std::string DescribeInvalidToken(CTokeniser& tokeniser) {
   switch (tokeniser.GetInvalidReason()) {
-    case InvalidReason::kUnclosedQuote: return "a quoted string that is never closed";
-    case InvalidReason::kNulInQuote: return "a quoted string holding a NUL byte";
+    case InvalidReason::kUnclosedQuote:
+      return "a quoted string that is never closed";
+    case InvalidReason::kNulInQuote:
+      return "a quoted string holding a NUL byte";
     case InvalidReason::kTooLong:
       return "a token longer than " + std::to_string(CTokeniser::kMaxTokenLength) + " characters";
     default: {
       const int c = tokeniser.GetInvalidCharacter();
-      if (c < 128) return "the invalid character " + QuoteToken(std::string(1, static_cast<char>(c)));
+      if (c < 128)
+        return "the invalid character " + QuoteToken(std::string(1, static_cast<char>(c)));
       char escape[16];
       snprintf(escape, sizeof escape, "'\\x%02x'", c);  // a lone byte of a multi-byte character
       return std::string("the invalid character ") + escape;
@@ -74,9 +77,12 @@ std::string QuoteToken(const std::string& text) {
 
 std::string DescribeToken(CTokeniser& tokeniser, int kind) {
   switch (kind) {
-    case kTokenEnd: return "the end of the script";
-    case kTokenInvalid: return DescribeInvalidToken(tokeniser);
-    default: return QuoteToken(tokeniser.GetString());
+    case kTokenEnd:
+      return "the end of the script";
+    case kTokenInvalid:
+      return DescribeInvalidToken(tokeniser);
+    default:
+      return QuoteToken(tokeniser.GetString());
   }
 }
 

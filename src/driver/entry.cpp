@@ -75,8 +75,9 @@ bool CheckOutputsApart(const std::string& scriptPath, const std::vector<NamedPat
     for (size_t k = 0; k < i; ++k) {
       if (SameFile(outputs[k].path, path)) {
         RunFault("Output files '" + outputs[k].path + "' and '" + path + "' are the same file",
-                 std::string("the ") + outputs[k].kind + " file '" + outputs[k].path + "' and the " +
-                     outputs[i].kind + " file '" + path + "' are one file; nothing was written");
+                 std::string("the ") + outputs[k].kind + " file '" + outputs[k].path +
+                     "' and the " + outputs[i].kind + " file '" + path +
+                     "' are one file; nothing was written");
         return false;
       }
     }
@@ -100,9 +101,10 @@ class Outputs {
  public:
   Outputs(const Options& options, cRunFiles& run) : run_(run) {
     for (const NamedPath& output : OutputPaths(options)) {
-      const bool always = output.path != options.arguments[1] && output.path != options.arguments[2];
-      files_.push_back(std::make_unique<cOutputFile>(output.kind, output.path,
-                                                     options.atomic || always));
+      const bool always =
+          output.path != options.arguments[1] && output.path != options.arguments[2];
+      files_.push_back(
+          std::make_unique<cOutputFile>(output.kind, output.path, options.atomic || always));
     }
   }
 

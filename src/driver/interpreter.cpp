@@ -96,8 +96,7 @@ bool ReadNumber(Script& script, const char* command, const char* message) {
 bool RunOrg(Script& script) {
   if (script.byteTotal > 0) {
     Fault("Org command cannot be used after bytes have been output\n");
-    script.ErrorHere("'org' after " + std::to_string(script.byteTotal) +
-                     " bytes have been output");
+    script.ErrorHere("'org' after " + std::to_string(script.byteTotal) + " bytes have been output");
     return false;
   }
   if (!ReadNumber(script, "org", "Org command expects address\n")) return false;
@@ -168,11 +167,12 @@ bool CheckTag(Script& script, const char* tag) {
 void ReportCompressionFault(Script& script, const std::string& tag, SourcePosition tagPosition,
                             int kind) {
   if (const char* keyword = NearestWord(tag, kKeywords)) {
-    script.diagnostics.Error(tagPosition, "unknown statement " + QuoteToken(tag) +
-                                              "; did you mean '" + keyword + "'?");
+    script.diagnostics.Error(
+        tagPosition, "unknown statement " + QuoteToken(tag) + "; did you mean '" + keyword + "'?");
   } else if (kind == kTokenWord) {
     const std::string word = script.tokeniser.GetString();
-    script.ErrorHere("unknown compression " + QuoteToken(word) + Suggestion(word, CompressionWords()));
+    script.ErrorHere("unknown compression " + QuoteToken(word) +
+                     Suggestion(word, CompressionWords()));
   } else {
     script.ErrorHere("expected a compression word after the tag " + QuoteToken(tag) + ", found " +
                      DescribeToken(script.tokeniser, kind));
@@ -245,8 +245,8 @@ bool ReportWriterFault(Script& script, const char* message, SourcePosition tagPo
                        const char* tagName) {
   Fault("%s", message);
   const std::vector<std::string> lines = TakeFaultLines();
-  script.diagnostics.Error(tagPosition,
-                           "item " + QuoteToken(tagName) + ": " + (lines.empty() ? "" : lines.front()));
+  script.diagnostics.Error(
+      tagPosition, "item " + QuoteToken(tagName) + ": " + (lines.empty() ? "" : lines.front()));
   return false;
 }
 

@@ -62,8 +62,8 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
     }
     if (argument.size() < 3 || argument.compare(0, 2, "--") != 0) break;
     const size_t equals = argument.find('=');
-    const std::string name = argument.substr(2, equals == std::string::npos ? std::string::npos
-                                                                             : equals - 2);
+    const std::string name =
+        argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
     const OptionRow* row = FindOption(name);
     if (!row) {
       error = "unknown option '" + argument + "'";
@@ -99,7 +99,8 @@ std::string HelpText() {
       "Builds the items SCRIPT names into BINARY and writes where each lies, and how large\n"
       "it is, to LISTING as assembler symbols.\n\nOptions:\n";
   for (const OptionRow& row : kOptions) {
-    std::string left = std::string("  --") + row.name + (row.value ? std::string(" ") + row.value : "");
+    std::string left =
+        std::string("  --") + row.name + (row.value ? std::string(" ") + row.value : "");
     left.resize(left.size() < 20 ? 20 : left.size() + 1, ' ');
     text += left + row.help + "\n";
   }

@@ -29,7 +29,7 @@ constexpr int kMaxDataTypeSymbols = 7;
 
 struct DataTypeInfo {
   DataTypeId id;
-  const char* word;     // the script's data type word
+  const char* word;  // the script's data type word
   Converter convert;
   const char* comment;  // the listing's "; Data type: <comment>"
   // The item's symbols after <tag>_address, in listing order; null-ended.
@@ -43,7 +43,6 @@ struct DataTypeInfo {
 // Every data type, in the order the interpreter compares their words.
 extern const DataTypeInfo kDataTypes[];
 extern const size_t kDataTypeCount;
-
 
 // Iteration over the rows: for (const DataTypeInfo& type : DataTypes()).
 struct DataTypeRange {

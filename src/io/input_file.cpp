@@ -46,8 +46,8 @@ InputStatus ReadInputFile(const char* path, size_t limit, std::vector<uint8_t>& 
                           FileIdentity* identity) {
   bytes.clear();
   const Descriptor file(open(path, O_RDONLY | O_CLOEXEC));
-  if (file.get() < 0) return errno == ENOENT || errno == ENOTDIR ? InputStatus::kMissing
-                                                                 : InputStatus::kCannotOpen;
+  if (file.get() < 0)
+    return errno == ENOENT || errno == ENOTDIR ? InputStatus::kMissing : InputStatus::kCannotOpen;
   struct stat info;
   if (fstat(file.get(), &info) != 0) return InputStatus::kReadError;
   if (S_ISDIR(info.st_mode)) return InputStatus::kCannotOpen;

@@ -38,8 +38,8 @@ cCHeader::cCHeader(FILE* file, const std::string& scriptPath, const std::string&
 void cCHeader::Write(const std::string& text) { fwrite(text.data(), 1, text.size(), file_); }
 
 void cCHeader::Item(const ItemFacts& item) {
-  std::string text = "/* " + CommentText(item.tag) + ": " + item.dataType->word + ", " +
-                     item.compression->word;
+  std::string text =
+      "/* " + CommentText(item.tag) + ": " + item.dataType->word + ", " + item.compression->word;
   for (size_t i = 0; i < item.inputFiles.size(); ++i) {
     text += (i == 0 ? ", from " : ", ") + CommentText(item.inputFiles[i]);
   }

@@ -34,9 +34,7 @@ std::string Number(int64_t value) {
   return std::string(digits, end);
 }
 
-bool IsSymbolStart(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
+bool IsSymbolStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 bool IsSymbolChar(char c) { return IsSymbolStart(c) || (c >= '0' && c <= '9'); }
 
 }  // namespace

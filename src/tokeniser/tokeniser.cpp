@@ -68,9 +68,7 @@ void CTokeniser::PutBackChar(int c) {
 }
 
 // The character just read begins the token (or is the end of input).
-void CTokeniser::MarkTokenStart() {
-  tokenPosition_ = last_.column == 0 ? SourcePosition() : last_;
-}
+void CTokeniser::MarkTokenStart() { tokenPosition_ = last_.column == 0 ? SourcePosition() : last_; }
 
 void CTokeniser::BeginScan() {
   text_[0] = '\0';
