@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -64,7 +65,9 @@ TEST(TokeniserTest, ScannerTable) {
       {"largest int", "2147483647", {N("2147483647", 2147483647), E}},
       {"smallest int", "-2147483648", {N("-2147483648", -2147483647 - 1), E}},
       {"above int saturates", "2147483648", {N("2147483648", 2147483647), E}},
-      {"far above int saturates", "99999999999999999999999", {N("99999999999999999999999", 2147483647), E}},
+      {"far above int saturates",
+       "99999999999999999999999",
+       {N("99999999999999999999999", 2147483647), E}},
       {"below int saturates", "-2147483649", {N("-2147483649", -2147483647 - 1), E}},
       // Quoted strings
       {"quoted with space and point", "\"a b.bmp\"", {W("a b.bmp"), E}},
@@ -139,6 +142,37 @@ TEST(FileTokeniserTest, StartFailsWithoutAFile) {
   EXPECT_FALSE(tokeniser.Open("/nonexistent/kestrip/script"));
   EXPECT_FALSE(tokeniser.Start());
   EXPECT_EQ(tokeniser.ReadChar(), -1);
+}
+
+}  // namespace
+
+namespace {
+
+// Where each token begins, line and column from 1; the end of input is the
+// script's last character, so that a fault found there points at its last line.
+TEST(TokeniserTest, EveryTokenKnowsWhereItBegins) {
+  const struct {
+    const char* input;
+    std::vector<std::pair<int, int>> positions;  // each token's, the end's last
+  } cases[] = {
+      {"", {{1, 1}}},
+      {"org 100", {{1, 1}, {1, 5}, {1, 7}}},
+      {"a\r\n  b\n", {{1, 1}, {2, 3}, {2, 4}}},
+      {"# note\n\t\"x y\" 5", {{2, 2}, {2, 8}, {2, 8}}},
+      {"ab#c\n-3", {{1, 1}, {2, 1}, {2, 2}}},
+      {"\"two\nlines\" next\n\n", {{1, 1}, {2, 8}, {3, 1}}},
+      {"x%y", {{1, 1}, {1, 2}, {1, 3}, {1, 3}}},
+  };
+  for (const auto& c : cases) {
+    CMemoryTokeniser tokeniser(c.input, strlen(c.input));
+    ASSERT_TRUE(tokeniser.Start());
+    std::vector<std::pair<int, int>> positions;
+    for (int kind = -1; kind != kTokenEnd && positions.size() < 10;) {
+      kind = tokeniser.NextToken();
+      positions.emplace_back(tokeniser.GetPosition().line, tokeniser.GetPosition().column);
+    }
+    EXPECT_EQ(positions, c.positions) << c.input;
+  }
 }
 
 }  // namespace
