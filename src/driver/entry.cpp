@@ -111,11 +111,13 @@ class Outputs {
   // Opens all but the dependency file, which is written at the end.
   bool Open(const Options& options) {
     for (auto& file : files_) {
-      if (file->path() == options.depsPath) continue;
-      if (!file->Open()) return false;
-      run_.AddOutput(file->path(), file->identity());
-      // With --atomic the file at the path is still the previous output:
-      // no input may be that either.
+      if (file->path() != options.depsPath) {
+        if (!file->Open()) return false;
+        run_.AddOutput(file->path(), file->identity());
+      }
+      // The file at the path is still the previous output while an atomic
+      // one is written (and the dependency file until the end): no input
+      // may be that either.
       FileIdentity existing;
       if (IdentityOf(file->path(), existing)) run_.AddOutput(file->path(), existing);
     }
