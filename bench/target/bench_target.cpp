@@ -32,7 +32,8 @@ constexpr double kMaxUnpackRatio = 1.15;
 constexpr double kMaxMaskTStatesPerByte = 40.0;
 
 // Where things lie in the emulated memory.
-constexpr int kCodeAddress = 0xF000;  // the stack grows down from here
+constexpr int kCodeAddress = 0xF000;
+constexpr int kStackAddress = 0x0100;  // the return address lies just below
 constexpr int kStreamAddress = 0x0100;
 constexpr int kUnpackAddress = 0x8000;  // room for 28 KiB of output
 constexpr int kScreenAddress = 0x4000;  // the display bitmap
@@ -73,6 +74,7 @@ const char kMaskDataType[] = "full screen mask";
 // The totals of one routine over one set of streams.
 struct Tally {
   int streams = 0;
+  int inPlace = 0;  // of them, unpacked in place
   uint64_t outputBytes = 0;  // bytes written (a mask: display bytes of mask bytes other than FF)
   uint64_t tStates = 0;
   uint64_t ldirTStates = 0;  // an LDIR of each stream's output bytes
@@ -88,21 +90,25 @@ uint64_t TouchedBytes(const Bytes& pairs) {
 }
 
 // Where a stream and the bytes it unpacks go: apart when both fit below
-// the code, else in place, the stream at the top and the output from the
-// bottom (as a program short of memory would), which works while the
-// output never overtakes the stream's unread bytes.
+// the code, else in place as a program short of memory would lay them out
+// (target_streams.h draws it): the output from the bottom, the stream at
+// the top of a buffer of the item's size and the margin the routines' heads
+// give for any item of that size.
 struct Placement {
   int stream = 0;
   int output = 0;
+  int room = 0;  // the bytes from `output` on that the routine may write
   bool inPlace = false;
 };
 
 Placement Place(const Routine& routine, size_t streamSize, size_t outputSize) {
-  if (routine.use == Use::kMask) return {kMaskStreamAddress, kScreenAddress, false};
+  if (routine.use == Use::kMask) return {kMaskStreamAddress, kScreenAddress, kScreenSize};
   if (streamSize <= static_cast<size_t>(kUnpackAddress - kStreamAddress) &&
       outputSize <= static_cast<size_t>(kCodeAddress - kUnpackAddress))
-    return {kStreamAddress, kUnpackAddress, false};
-  return {kCodeAddress - static_cast<int>(streamSize), kStreamAddress, true};
+    return {kStreamAddress, kUnpackAddress, static_cast<int>(outputSize)};
+  const int buffer =
+      static_cast<int>(outputSize + target::InPlaceMarginBound(outputSize, routine.headerType));
+  return {kStreamAddress + buffer - static_cast<int>(streamSize), kStreamAddress, buffer, true};
 }
 
 enum class Verdict { kRight, kWrong, kTooLarge };
@@ -116,11 +122,11 @@ Verdict Measure(const Routine& routine, const z80::Assembly& code, const Bytes& 
   size_t consumed = 0;
   if (!routine.decode(stream.data(), stream.size(), decoded, &consumed)) return Verdict::kWrong;
   const Placement place = Place(routine, stream.size(), decoded.size());
-  if (place.output + decoded.size() > kCodeAddress) return Verdict::kTooLarge;
+  if (place.output + place.room > kCodeAddress) return Verdict::kTooLarge;
 
   z80::Call call;
   call.entry = kCodeAddress;
-  call.registers.sp = kCodeAddress;
+  call.registers.sp = kStackAddress;
   call.loads = {{kCodeAddress, code.code}, {place.stream, stream}};
   Bytes expected = decoded;
   if (routine.use == Use::kMask) {
@@ -135,16 +141,16 @@ Verdict Measure(const Routine& routine, const z80::Assembly& code, const Bytes& 
 
   const auto start = outcome.memory.begin() + place.output;
   const Bytes written(start, start + static_cast<std::ptrdiff_t>(expected.size()));
-  // In place, the stream's own bytes are overwritten by design.
-  const int firstAllowed = place.output;
-  const int allowed = place.inPlace ? kCodeAddress - place.output : static_cast<int>(expected.size());
+  // A mask writes only bytes of its screen; in place, a routine writes over
+  // the stream bytes it has read.
   const bool right = outcome.returned && written == expected &&
-                     outcome.WrittenOutside(firstAllowed, allowed).empty() &&
+                     outcome.WrittenOutside(place.output, place.room).empty() &&
                      outcome.registers.hl == place.stream + static_cast<int>(stream.size());
-  if (!right) return place.inPlace ? Verdict::kTooLarge : Verdict::kWrong;
+  if (!right) return Verdict::kWrong;
 
   const uint64_t bytes = routine.use == Use::kMask ? TouchedBytes(decoded) : decoded.size();
   ++tally.streams;
+  tally.inPlace += place.inPlace;
   tally.outputBytes += bytes;
   tally.tStates += outcome.tStates;
   tally.ldirTStates += z80::LdirTStates(bytes);
@@ -260,6 +266,7 @@ int main(int argc, char** argv) {
       const bool met = MeetsGoal(routine, tally);
       allMet = allMet && met;
       PrintTally(set.first, tally, met);
+      if (tally.inPlace > 0) printf("          (%d of them unpacked in place)\n", tally.inPlace);
       if (tooLarge > 0) printf("          (%d streams too large to unpack in 64 KiB left out)\n", tooLarge);
     }
   }

@@ -19,6 +19,23 @@ Bytes ByteStream(const Bytes& item);
 Bytes WordStream(const Bytes& item);
 Bytes MaskStream(const Bytes& pairs);
 
+// Unpacking in place: the stream's last byte at the end of a buffer of the
+// item's size plus a margin, the output from the buffer's first byte on.
+//
+//   buffer  |<------------- item (N bytes) ------------->|<- margin ->|
+//           |                          |<----------- stream (S bytes) -->|
+//           output: DE                 HL
+//
+// The routines read a record whole (a literal byte by byte, just ahead of
+// its copy) before they write it, so a write may land on a stream byte
+// already read. The margin a stream needs is the most by which the part of
+// it after a record that writes is longer than the output that part holds:
+// 1 at least (the terminator after the last record), 0 for an empty item.
+// No stream needs more than its format's worst overhead,
+// RunLengthStreamBound(units) - N = ceil(units / 126) + 1.
+size_t InPlaceMargin(const Bytes& stream, int unitSize);
+size_t InPlaceMarginBound(size_t itemSize, int unitSize);
+
 // What kestrip_apply_mask must make of `screen`: each byte covered by a
 // pair becomes screen AND mask OR graphic.
 Bytes ApplyMask(Bytes screen, const Bytes& pairs);
