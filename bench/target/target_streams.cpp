@@ -6,6 +6,7 @@
 #include "converters/pixel_helpers.h"
 #include "writers/bin_writer.h"
 #include "writers/decoders.h"
+#include "writers/lz_stream.h"
 #include "writers/run_length.h"
 
 namespace target {
@@ -67,7 +68,7 @@ size_t InPlaceMargin(const Bytes& stream, int unitSize) {
     recordEnds.push_back({read, written});
   }
   const size_t streamSize = read + 1, itemSize = written;  // the terminator read too
-  size_t margin = 0;
+  size_t margin = streamSize > itemSize ? streamSize - itemSize : 0;  // the buffer holds the stream
   for (const auto& end : recordEnds) {
     const size_t tailStream = streamSize - end.first, tailOutput = itemSize - end.second;
     if (tailStream > tailOutput && tailStream - tailOutput > margin) margin = tailStream - tailOutput;
@@ -119,6 +120,9 @@ bool DecodeItem(const BuildItem& item, Bytes& bytes) {
              consumed == item.data.size();
     case 2:
       return DecodeWordStream(item.data.data(), item.data.size(), bytes, &consumed) &&
+             consumed == item.data.size();
+    case 3:
+      return DecodeLzStream(item.data.data(), item.data.size(), bytes, &consumed) &&
              consumed == item.data.size();
     default:
       return false;
