@@ -290,7 +290,8 @@ TEST(TargetRoutinesTest, InPlaceMarginsOfHandWorkedStreams) {
       {{0x83, 0x41, 0x42, 0x01, 0x43, 0x44, 0x00}, 2, 2},
   };
   for (const MarginCase& c : cases) {
-    EXPECT_EQ(target::InPlaceMargin(c.stream, c.unitSize), c.margin) << ::testing::PrintToString(c.stream);
+    EXPECT_EQ(target::InPlaceMargin(c.stream, c.unitSize), c.margin)
+        << ::testing::PrintToString(c.stream);
   }
 }
 
@@ -306,8 +307,9 @@ TEST(TargetRoutinesTest, UnpackInPlaceWithTheLeastMargin) {
         items.push_back({std::string(pattern.name) + ", " + std::to_string(units) + " units",
                          PatternItem(pattern, units, unpacker.unitSize, random)});
     }
+    const size_t largestUnits = kLargestInPlace / unpacker.unitSize;
     items.push_back({"the largest random item",
-                     PatternItem(kPatterns[0], kLargestInPlace / unpacker.unitSize, unpacker.unitSize, random)});
+                     PatternItem(kPatterns[0], largestUnits, unpacker.unitSize, random)});
     for (const auto& named : items) {
       const Bytes& item = named.second;
       const Bytes stream = unpacker.stream(item);

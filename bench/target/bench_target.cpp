@@ -291,7 +291,8 @@ int main(int argc, char** argv) {
         for (const auto& type : byDataType) PrintTally("  " + type.first, type.second, "");
       }
       if (tally.inPlace > 0) printf("    (%d of them unpacked in place)\n", tally.inPlace);
-      if (tooLarge > 0) printf("    (%d streams too large to unpack in 64 KiB left out)\n", tooLarge);
+      if (tooLarge > 0)
+        printf("    (%d streams too large to unpack in 64 KiB left out)\n", tooLarge);
     }
   }
   return allMet ? 0 : 2;

@@ -71,7 +71,8 @@ size_t InPlaceMargin(const Bytes& stream, int unitSize) {
   size_t margin = streamSize > itemSize ? streamSize - itemSize : 0;  // the buffer holds the stream
   for (const auto& end : recordEnds) {
     const size_t tailStream = streamSize - end.first, tailOutput = itemSize - end.second;
-    if (tailStream > tailOutput && tailStream - tailOutput > margin) margin = tailStream - tailOutput;
+    if (tailStream > tailOutput && tailStream - tailOutput > margin)
+      margin = tailStream - tailOutput;
   }
   return margin;
 }
