@@ -1,5 +1,6 @@
 ; kestrip_apply_mask_fast: draws a full-screen mask over the display,
-; unrolled: two key records a loop, long copies by LDI blocks.
+; unrolled: key records in a row two a loop, and an FF record's step over
+; a 256-byte boundary moved out of the way.
 ;
 ; The stream, the interface and the result are those of kestrip_apply_mask
 ; (kestrip_apply_mask.asm draws the format and says which way the mask bits
