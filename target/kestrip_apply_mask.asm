@@ -28,42 +28,71 @@
 ;            B = 0
 ; Destroys:  AF, C. IX, IY, the alternate registers and the stack are
 ;            left alone; interrupts stay as they were.
-; Size:      36 bytes. Relocatable: no absolute address inside.
-; Speed:     a key record 88 T-states, a 00 record of n bytes 21n + 60 (an
-;            LDIR), an FF record 71 whatever its count; the end record 57.
+; Size:      63 bytes. Relocatable: no absolute address inside.
+; Speed:     a key record 72 T-states (77 or 84 after another key record),
+;            an FF record 71 whatever its count, a 00 record of n bytes
+;            21n + 48 (an LDIR; 21n + 43 after a key record that followed
+;            an FF record); the end record 57 with the RET, the entry 19.
 ;            Figures on whole masks: README, "On the target".
+;
+; The code is laid out so that each kind of record falls into the one that
+; most often follows it (a key record between FF and 00 records): the
+; dispatch and the key record appear twice, once after each of the others.
 
 kestrip_apply_mask:
         ld b,0                  ; B stays 0 between records, so a count fits in C
-kestrip_apply_mask_record:
-        ld a,(hl)               ; the key
-        inc hl
-        inc a
-        jr z,kestrip_apply_mask_skip           ; FF
-        dec a
-        jr z,kestrip_apply_mask_copy           ; 00
-        ld c,a                  ; a key record: screen AND mask OR graphic
-        ld a,(de)
-        and c
-        or (hl)
-        inc hl
-        ld (de),a
-        inc de
-        jr kestrip_apply_mask_record
-
-kestrip_apply_mask_skip:                       ; key FF: skip the count's bytes; count 0 ends the stream
+        jr kestrip_apply_mask_after_skip
+kestrip_apply_mask_skip:                         ; key FF: skip the count's bytes; count 0 ends the stream
         ld a,(hl)
         inc hl
         or a
         ret z
         add a,e
         ld e,a
-        jr nc,kestrip_apply_mask_record
-        inc d
-        jr kestrip_apply_mask_record
-
-kestrip_apply_mask_copy:                       ; key 00: the graphic bytes are the screen bytes
+        adc a,d
+        sub e
+        ld d,a                  ; DE += the count
+kestrip_apply_mask_after_skip:                   ; after an FF record, most often a key record
+        ld c,(hl)               ; the key
+        inc hl
+        inc c
+        jr z,kestrip_apply_mask_skip             ; FF
+        dec c
+        jr z,kestrip_apply_mask_copy             ; 00
+kestrip_apply_mask_key_after_skip:               ; a key record: screen AND mask OR graphic
+        ld a,(de)
+        and c
+        or (hl)
+        inc hl
+        ld (de),a
+        inc de
+        ld c,(hl)               ; after a key record, most often FF or 00
+        inc hl
+        inc c
+        jr z,kestrip_apply_mask_skip
+        dec c
+        jr nz,kestrip_apply_mask_key_after_skip
+kestrip_apply_mask_copy:                         ; key 00: the graphic bytes are the screen bytes
         ld c,(hl)
         inc hl
         ldir
-        jr kestrip_apply_mask_record
+        ld c,(hl)               ; after a 00 record, most often a key record
+        inc hl
+        inc c
+        jr z,kestrip_apply_mask_skip
+        dec c
+        jr z,kestrip_apply_mask_copy
+kestrip_apply_mask_key_after_copy:               ; the same again, so that each kind of record falls into the next
+        ld a,(de)
+        and c
+        or (hl)
+        inc hl
+        ld (de),a
+        inc de
+        ld c,(hl)
+        inc hl
+        inc c
+        jr z,kestrip_apply_mask_skip
+        dec c
+        jr z,kestrip_apply_mask_copy
+        jr kestrip_apply_mask_key_after_copy

@@ -1,5 +1,6 @@
 ; kestrip_apply_mask_fast: draws a full-screen mask over the display,
-; unrolled: two key records a loop, long copies by LDI blocks.
+; unrolled: key records in a row two a loop, and an FF record's step over
+; a 256-byte boundary moved out of the way.
 ;
 ; The stream, the interface and the result are those of kestrip_apply_mask
 ; (kestrip_apply_mask.asm draws the format and says which way the mask bits
@@ -18,89 +19,95 @@
 ; Destroys:  AF, BC. IX, IY, the alternate registers and the stack are
 ;            left alone; interrupts stay as they were. Nothing outside the
 ;            bytes the records cover is written.
-; Size:      104 bytes. Relocatable: no absolute address inside.
-; Speed:     a key record 76 T-states (82 every second one), a 00 record of
-;            n bytes 21n + 78 below 16 (an LDIR), about 17n + 4(n mod 16) +
-;            105 from 16 on (blocks of 16 LDI), an FF record 71 whatever its
-;            count; the end record 57. Figures on whole masks:
-;            README, "On the target".
+; Size:      93 bytes. Relocatable: no absolute address inside.
+; Speed:     a key record 72 T-states (78 on average in a row), an FF
+;            record 66 whatever its count (21 more when the bytes it
+;            skips cross a 256-byte boundary), a 00 record of n bytes
+;            21n + 48 (an LDIR; 21n + 43 after a key record that followed
+;            an FF record); the end record 57 with the RET, the entry 19.
+;            Figures on whole masks: README, "On the target".
 
 kestrip_apply_mask_fast:
         ld b,0                  ; B stays 0 between records, so a count fits in C
-kestrip_apply_mask_fast_record:                     ; two records a loop: key records come in rows
-        ld a,(hl)               ; the key
-        inc hl
-        inc a
-        jr z,kestrip_apply_mask_fast_skip           ; FF
-        dec a
-        jr z,kestrip_apply_mask_fast_copy           ; 00
-        ld c,a                  ; a key record: screen AND mask OR graphic
-        ld a,(de)
-        and c
-        or (hl)
-        inc hl
-        ld (de),a
-        inc de
-        ld a,(hl)               ; the key
-        inc hl
-        inc a
-        jr z,kestrip_apply_mask_fast_skip           ; FF
-        dec a
-        jr z,kestrip_apply_mask_fast_copy           ; 00
-        ld c,a                  ; a key record: screen AND mask OR graphic
-        ld a,(de)
-        and c
-        or (hl)
-        inc hl
-        ld (de),a
-        inc de
-        jr kestrip_apply_mask_fast_record
-
-kestrip_apply_mask_fast_skip:                       ; key FF: skip the count's bytes; count 0 ends the stream
+        jr kestrip_apply_mask_fast_after_skip
+kestrip_apply_mask_fast_skip_carry:
+        inc d
+        jr kestrip_apply_mask_fast_after_skip
+kestrip_apply_mask_fast_skip:                         ; key FF: skip the count's bytes; count 0 ends the stream
         ld a,(hl)
         inc hl
         or a
         ret z
         add a,e
         ld e,a
-        jr nc,kestrip_apply_mask_fast_record
-        inc d
-        jr kestrip_apply_mask_fast_record
-
-kestrip_apply_mask_fast_copy:                       ; key 00: the graphic bytes are the screen bytes
-        ld a,(hl)
+        jr c,kestrip_apply_mask_fast_skip_carry
+kestrip_apply_mask_fast_after_skip:                   ; after an FF record, most often a key record
+        ld c,(hl)               ; the key
         inc hl
-        ld c,a
-        cp 16
-        jr nc,kestrip_apply_mask_fast_long_copy
+        inc c
+        jr z,kestrip_apply_mask_fast_skip             ; FF
+        dec c
+        jr z,kestrip_apply_mask_fast_copy             ; 00
+                                ; a key record: screen AND mask OR graphic
+        ld a,(de)
+        and c
+        or (hl)
+        inc hl
+        ld (de),a
+        inc de
+        ld c,(hl)               ; after a key record, most often FF or 00
+        inc hl
+        inc c
+        jr z,kestrip_apply_mask_fast_skip
+        dec c
+        jr nz,kestrip_apply_mask_fast_keys
+kestrip_apply_mask_fast_copy:                         ; key 00: the graphic bytes are the screen bytes
+        ld c,(hl)
+        inc hl
         ldir
-        jr kestrip_apply_mask_fast_record
-kestrip_apply_mask_fast_long_copy:                  ; A = BC = n, 16..255
-        rrca
-        rrca
-        rrca
-        rrca
-        and 0Fh                 ; A = n / 16
-kestrip_apply_mask_fast_sixteen:
-        ldi
-        ldi
-        ldi
-        ldi
-        ldi
-        ldi
-        ldi
-        ldi
-        ldi
-        ldi
-        ldi
-        ldi
-        ldi
-        ldi
-        ldi
-        ldi
-        dec a                   ; LDI keeps the zero flag
-        jr nz,kestrip_apply_mask_fast_sixteen
-        or c                    ; BC = n mod 16 now
-        jr z,kestrip_apply_mask_fast_record
-        ldir
-        jr kestrip_apply_mask_fast_record
+kestrip_apply_mask_fast_after_copy:                   ; after a 00 record, most often a key record
+        ld c,(hl)
+        inc hl
+        inc c
+        jr z,kestrip_apply_mask_fast_skip
+        dec c
+        jr z,kestrip_apply_mask_fast_copy
+        ld a,(de)
+        and c
+        or (hl)
+        inc hl
+        ld (de),a
+        inc de
+        ld c,(hl)
+        inc hl
+        inc c
+        jr z,kestrip_apply_mask_fast_skip
+        dec c
+        jr z,kestrip_apply_mask_fast_copy
+kestrip_apply_mask_fast_keys:                         ; key records in a row: two a loop
+        ld a,(de)
+        and c
+        or (hl)
+        inc hl
+        ld (de),a
+        inc de
+        ld c,(hl)
+        inc hl
+        inc c
+        jr z,kestrip_apply_mask_fast_skip
+        dec c
+        jr z,kestrip_apply_mask_fast_copy
+        ld a,(de)
+        and c
+        or (hl)
+        inc hl
+        ld (de),a
+        inc de
+        ld c,(hl)
+        inc hl
+        inc c
+        jr z,kestrip_apply_mask_fast_skip
+        dec c
+        jr z,kestrip_apply_mask_fast_copy
+        jr kestrip_apply_mask_fast_keys
+

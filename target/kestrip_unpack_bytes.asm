@@ -25,32 +25,36 @@
 ;            B = 0
 ; Destroys:  AF, C. IX, IY, the alternate registers and the stack are
 ;            left alone; interrupts stay as they were.
-; Size:      41 bytes. Relocatable: no absolute address inside.
-; Speed:     a literal record of n bytes 21n + 28 T-states (an LDIR), a run
-;            of n bytes about 19.5n + 55 (two bytes a loop), the terminator
-;            39; a call's RET 10 more.
-;            Figures on whole items: README, "On the target".
+; Size:      39 bytes. Relocatable: no absolute address inside.
+; Speed:     a literal record of n bytes 21n + 37 T-states (an LDIR); a run
+;            of n bytes 19.5n + 44.5 for an odd n, 19.5n + 56 for an even
+;            one (two bytes a loop), 12 more after another run; the
+;            terminator 40 with the RET, the entry 7. Figures on whole
+;            items: README, "On the target".
 ;
-; The stream may lie below the destination or above it; in place (the
-; stream at the top of the destination's area) only when the stream never
-; falls behind the bytes written.
+; In place: the stream may share one buffer with the bytes it unpacks, DE
+; at the buffer's first byte and the stream's last byte at its last, when
+; the buffer holds the item's N bytes and a margin of ceil(N / 126) + 1
+; (the format's worst overhead; enough for any stream of N bytes). Each
+; record is read before its bytes are written, so the output never
+; overtakes a stream byte not yet read. Otherwise the stream may lie
+; anywhere apart from the destination.
 
 kestrip_unpack_bytes:
         ld b,0                  ; B stays 0 between records, so a count fits in C
-kestrip_unpack_bytes_record:
-        ld c,(hl)               ; the control byte
+        ld a,(hl)               ; the first control byte
         inc hl
-        ld a,c
         add a,a                 ; A = 2n; carry: a run; zero: the terminator (0x80 never occurs)
         jr c,kestrip_unpack_bytes_run
+kestrip_unpack_bytes_literal:   ; A = 2n, n = 0..126
         ret z
-kestrip_unpack_bytes_literal:   ; BC = n
+        rrca                    ; A = n
+        ld c,a
         ldir
-        ld c,(hl)               ; the next control byte: after a literal, most often a run
-        inc hl
-        ld a,c
+        ld a,(hl)               ; after a literal comes a run, or the terminator
+        inc hl                  ; (a literal only after one of 126 bytes)
         add a,a
-        jr nc,kestrip_unpack_bytes_not_run
+        jr nc,kestrip_unpack_bytes_literal
 kestrip_unpack_bytes_run:       ; A = 2n, n = 3..126
         rrca                    ; A = n, carry clear
         rra                     ; A = n / 2 pairs; carry: one byte more
@@ -65,12 +69,9 @@ kestrip_unpack_bytes_pairs:
         inc de
         ld (de),a
         inc de
-        djnz kestrip_unpack_bytes_pairs ; leaves B = 0
-        ld c,(hl)               ; the next control byte
+        djnz kestrip_unpack_bytes_pairs         ; leaves B = 0
+        ld a,(hl)               ; after a run, most often a literal
         inc hl
-        ld a,c
         add a,a
-        jr c,kestrip_unpack_bytes_run
-kestrip_unpack_bytes_not_run:
-        ret z
-        jr kestrip_unpack_bytes_literal
+        jr nc,kestrip_unpack_bytes_literal
+        jr kestrip_unpack_bytes_run

@@ -17,62 +17,35 @@
 ; Destroys:  AF, C. IX, IY, the alternate registers and the stack are
 ;            left alone; interrupts stay as they were. Nothing but the
 ;            item's bytes is written.
-; Size:      189 bytes. Relocatable: no absolute address inside.
-; Speed:     a literal record of n bytes 21n + 37 T-states below 16 bytes (an
-;            LDIR), about 17n + 4(n mod 16) + 80 from 16 on (blocks of 16
-;            LDI); a run of n bytes about 19.5n + 65 below 16 bytes, about
-;            14n + 150 from 16 on (sixteen bytes a loop); the terminator 53.
-;            Figures on whole items: README, "On the target".
+; Size:      192 bytes. Relocatable: no absolute address inside.
+; Speed:     a literal record of n bytes 21n + 51 T-states below 16 bytes (an
+;            LDIR), about 17n + 4(n mod 16) + 97 from 16 on (blocks of 16
+;            LDI); a run of n bytes 19.5n + 58.5 for an odd n below 16,
+;            19.5n + 70 for an even one (two bytes a loop), about 13.8n +
+;            177 from 16 on (sixteen bytes a loop), 12 more after another
+;            run; the terminator 40 with the RET, the entry 7 (19 when the
+;            first record is a literal). Figures on whole items: README,
+;            "On the target".
+;
+; In place: as kestrip_unpack_bytes (its head gives the margin, ceil(N / 126)
+; + 1 bytes for an item of N bytes).
 
 kestrip_unpack_bytes_fast:
         ld b,0                  ; B stays 0 between records, so a count fits in C
-        ld c,(hl)               ; the control byte
+        ld a,(hl)               ; the first control byte
         inc hl
-        ld a,c
         add a,a                 ; A = 2n; carry: a run; zero: the terminator (0x80 never occurs)
         jr c,kestrip_unpack_bytes_fast_run
-        ret z
-kestrip_unpack_bytes_fast_literal:                    ; BC = n, A = 2n
-        cp 32
-        jr nc,kestrip_unpack_bytes_fast_long_literal
-        ldir
-kestrip_unpack_bytes_fast_after_literal:              ; after a literal, most often a run
-        ld c,(hl)
-        inc hl
-        ld a,c
-        add a,a
-        jr nc,kestrip_unpack_bytes_fast_not_run
-kestrip_unpack_bytes_fast_run:                        ; A = 2n, C = 0x80 + n
-        cp 32
-        jr nc,kestrip_unpack_bytes_fast_long_run
-        rrca                    ; n = 3..15: A = n, carry clear
-        rra                     ; A = n / 2 pairs; carry: one byte more
-        ld b,a
-        ld a,(hl)               ; the byte to repeat
-        inc hl
-        jr nc,kestrip_unpack_bytes_fast_pairs
-        ld (de),a
-        inc de
-kestrip_unpack_bytes_fast_pairs:
-        ld (de),a
-        inc de
-        ld (de),a
-        inc de
-        djnz kestrip_unpack_bytes_fast_pairs          ; leaves B = 0
-kestrip_unpack_bytes_fast_after_run:
-        ld c,(hl)
-        inc hl
-        ld a,c
-        add a,a
-        jr c,kestrip_unpack_bytes_fast_run
-kestrip_unpack_bytes_fast_not_run:
-        ret z
         jr kestrip_unpack_bytes_fast_literal
-kestrip_unpack_bytes_fast_long_literal:               ; A = 2n, n = 16..126; BC = n
-        rlca
-        rlca
-        rlca
-        and 07h                 ; A = n / 16
+
+kestrip_unpack_bytes_fast_long_literal:                             ; A = 2n, n = 16..126
+        rrca
+        ld c,a                  ; BC = n
+        rrca
+        rrca
+        rrca
+        rrca
+        and 0Fh                 ; A = n / 16
 kestrip_unpack_bytes_fast_sixteen:
         ldi
         ldi
@@ -96,16 +69,52 @@ kestrip_unpack_bytes_fast_sixteen:
         jr z,kestrip_unpack_bytes_fast_after_literal
         ldir
         jr kestrip_unpack_bytes_fast_after_literal
-kestrip_unpack_bytes_fast_to_after_run:
-        jr kestrip_unpack_bytes_fast_after_run        ; out of the short jump's reach from below
 
-kestrip_unpack_bytes_fast_long_run:                   ; A = 2n, n = 16..126; C = 0x80 + n
+kestrip_unpack_bytes_fast_literal:                          ; A = 2n: the first record, or one after a literal
+        ret z
+        cp 32
+        jr nc,kestrip_unpack_bytes_fast_long_literal
+        rrca                    ; A = n, 1..15
+        ld c,a
+        ldir
+kestrip_unpack_bytes_fast_after_literal:                            ; after a literal comes a run, or the terminator
+        ld a,(hl)               ; (a literal only after one of 126 bytes)
+        inc hl
+        add a,a
+        jr nc,kestrip_unpack_bytes_fast_literal
+kestrip_unpack_bytes_fast_run:                                      ; A = 2n, n = 3..126
+        cp 32
+        jr nc,kestrip_unpack_bytes_fast_long_run
+        rrca                    ; A = n, 3..15, carry clear
+        rra                     ; A = n / 2 pairs; carry: one byte more
+        ld b,a
+        ld a,(hl)               ; the byte to repeat
+        inc hl
+        jr nc,kestrip_unpack_bytes_fast_pairs
+        ld (de),a
+        inc de
+kestrip_unpack_bytes_fast_pairs:
+        ld (de),a
+        inc de
+        ld (de),a
+        inc de
+        djnz kestrip_unpack_bytes_fast_pairs            ; leaves B = 0
+kestrip_unpack_bytes_fast_after_run:                                ; after a run, most often a literal
+        ld a,(hl)
+        inc hl
+        add a,a
+        jr nc,kestrip_unpack_bytes_fast_literal
+        jr kestrip_unpack_bytes_fast_run
+
+kestrip_unpack_bytes_fast_long_run:                                 ; A = 2n, n = 16..126
+        ld c,a
         rlca
         rlca
         rlca
         and 07h                 ; A = n / 16
         ld b,a
         ld a,c
+        rrca
         and 0Fh                 ; A = n mod 16 (carry clear)
         ld c,(hl)               ; the byte to repeat
         inc hl
@@ -187,4 +196,4 @@ kestrip_unpack_bytes_fast_fill8:
         inc hl
 kestrip_unpack_bytes_fast_filled:
         ex de,hl
-        jr kestrip_unpack_bytes_fast_to_after_run
+        jr kestrip_unpack_bytes_fast_after_run

@@ -29,7 +29,15 @@
 ; Size:      41 bytes. Relocatable: no absolute address inside.
 ; Speed:     a literal record of n words 42n + 40 T-states (an LDIR of its
 ;            2n bytes), a run of n words about 32.5n + 120 (two words a
-;            loop); the terminator 34; a call's RET 10 more. Figures on whole items: README, "On the target".
+;            loop); the terminator 34; a call's RET 10 more. Figures on
+;            whole items: README, "On the target".
+;
+; In place: the stream may share one buffer with the bytes it unpacks, DE
+; at the buffer's first byte and the stream's last byte at its last, when
+; the buffer holds the item's N bytes and a margin of ceil(N / 252) + 1
+; (the format's worst overhead: 126 words a literal record). Each record
+; is read before its bytes are written, so the output never overtakes a
+; stream byte not yet read.
 
 kestrip_unpack_words:
         ld b,0                  ; B stays 0 between records, so a count fits in C

@@ -20,6 +20,9 @@
 ; Speed:     a literal record of n words about 34.5n + 90 T-states (16 a
 ;            byte in blocks of 16 LDI), a run of n words about 29n + 110;
 ;            the terminator 34. Figures on whole items: README, "On the target".
+;
+; In place: as kestrip_unpack_words (its head gives the margin, ceil(N / 252)
+; + 1 bytes for an item of N bytes).
 
 kestrip_unpack_words_fast:
         ld a,(hl)               ; the control byte

@@ -269,6 +269,62 @@ TEST(TargetRoutinesTest, UnpackTheLargestItemsThatFit) {
 }
 
 // ---------------------------------------------------------------------------
+// In place: the stream's last byte at the end of a buffer of the item's size
+// and the least margin the stream needs, the output from the buffer's first
+// byte (target_streams.h draws it). No routine may write over a stream byte
+// it has not read, and no stream needs more margin than the heads promise.
+
+TEST(TargetRoutinesTest, InPlaceMarginsOfHandWorkedStreams) {
+  struct MarginCase {
+    Bytes stream;
+    int unitSize;
+    size_t margin;
+  };
+  const MarginCase cases[] = {
+      {{0x00}, 1, 1},                                  // the empty item: room for the terminator
+      {{0x01, 0x41, 0x00}, 1, 2},                      // a stream longer than its item
+      {{0x85, 0x41, 0x00}, 1, 1},                      // a run: the terminator after it
+      {{0x83, 0x41, 0x01, 0x42, 0x00}, 1, 2},          // after the run, 01 42 00 for one byte
+      {{0x02, 0x41, 0x42, 0x83, 0x43, 0x00}, 1, 1},    // a literal, then a run
+      {{0x83, 0x41, 0x42, 0x00}, 2, 1},                // a word run
+      {{0x83, 0x41, 0x42, 0x01, 0x43, 0x44, 0x00}, 2, 2},
+  };
+  for (const MarginCase& c : cases) {
+    EXPECT_EQ(target::InPlaceMargin(c.stream, c.unitSize), c.margin)
+        << ::testing::PrintToString(c.stream);
+  }
+}
+
+TEST(TargetRoutinesTest, UnpackInPlaceWithTheLeastMargin) {
+  SKIP_WITHOUT_PASMO();
+  constexpr int kBuffer = 0x0100, kCode = 0xF000;  // the return address just below the buffer
+  constexpr size_t kLargestInPlace = 49152;  // a greyscale picture of noise: 48 KiB and its stream
+  for (const Unpacker& unpacker : kUnpackers) {
+    std::mt19937 random(7);
+    std::vector<std::pair<std::string, Bytes>> items;
+    for (const NamedPattern& pattern : kPatterns) {
+      for (size_t units : {1, 2, 3, 4, 126, 127, 128, 253, 300, 1000})
+        items.push_back({std::string(pattern.name) + ", " + std::to_string(units) + " units",
+                         PatternItem(pattern, units, unpacker.unitSize, random)});
+    }
+    const size_t largestUnits = kLargestInPlace / unpacker.unitSize;
+    items.push_back({"the largest random item",
+                     PatternItem(kPatterns[0], largestUnits, unpacker.unitSize, random)});
+    for (const auto& named : items) {
+      const Bytes& item = named.second;
+      const Bytes stream = unpacker.stream(item);
+      const size_t margin = target::InPlaceMargin(stream, unpacker.unitSize);
+      EXPECT_LE(margin, target::InPlaceMarginBound(item.size(), unpacker.unitSize)) << named.first;
+      const int streamAddress = kBuffer + static_cast<int>(item.size() + margin - stream.size());
+      ASSERT_LT(kBuffer + item.size() + margin, static_cast<size_t>(kCode));
+      ExpectUnpacks(unpacker.routine, stream, item, {kCode, streamAddress, kBuffer, kBuffer},
+                    "in place, " + named.first);
+      if (HasFatalFailure()) return;
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
 // Full-screen masks: the worked examples and pair patterns of every height.
 
 void ExpectMaskApplied(const std::string& routine, const Bytes& pairs, const Layout& layout,

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -32,7 +33,8 @@ constexpr double kMaxUnpackRatio = 1.15;
 constexpr double kMaxMaskTStatesPerByte = 40.0;
 
 // Where things lie in the emulated memory.
-constexpr int kCodeAddress = 0xF000;  // the stack grows down from here
+constexpr int kCodeAddress = 0xF000;
+constexpr int kStackAddress = 0x0100;  // the return address lies just below
 constexpr int kStreamAddress = 0x0100;
 constexpr int kUnpackAddress = 0x8000;  // room for 28 KiB of output
 constexpr int kScreenAddress = 0x4000;  // the display bitmap
@@ -70,15 +72,40 @@ const Routine kRoutines[] = {
 
 const char kMaskDataType[] = "full screen mask";
 
-// The totals of one routine over one set of streams.
+// One stream: the data type of the item it came from ("random" for random data).
+struct Stream {
+  std::string dataType;
+  Bytes bytes;
+};
+
+// One routine's run on one stream, checked.
+struct Sample {
+  uint64_t outputBytes = 0;  // bytes written (a mask: display bytes of mask bytes other than FF)
+  uint64_t tStates = 0;
+  bool inPlace = false;
+};
+
+// The totals of one routine over a set of streams.
 struct Tally {
   int streams = 0;
-  uint64_t outputBytes = 0;  // bytes written (a mask: display bytes of mask bytes other than FF)
+  int inPlace = 0;  // of them, unpacked in place
+  uint64_t outputBytes = 0;
   uint64_t tStates = 0;
   uint64_t ldirTStates = 0;  // an LDIR of each stream's output bytes
   double worstRatio = 0;     // the highest T-states / LDIR of one stream
   double PerByte() const { return outputBytes ? double(tStates) / double(outputBytes) : 0; }
   double Ratio() const { return ldirTStates ? double(tStates) / double(ldirTStates) : 0; }
+
+  void Add(const Sample& sample) {
+    ++streams;
+    inPlace += sample.inPlace;
+    outputBytes += sample.outputBytes;
+    tStates += sample.tStates;
+    const uint64_t ldir = z80::LdirTStates(sample.outputBytes);
+    ldirTStates += ldir;
+    if (ldir > 0 && double(sample.tStates) / double(ldir) > worstRatio)
+      worstRatio = double(sample.tStates) / double(ldir);
+  }
 };
 
 uint64_t TouchedBytes(const Bytes& pairs) {
@@ -88,39 +115,42 @@ uint64_t TouchedBytes(const Bytes& pairs) {
 }
 
 // Where a stream and the bytes it unpacks go: apart when both fit below
-// the code, else in place, the stream at the top and the output from the
-// bottom (as a program short of memory would), which works while the
-// output never overtakes the stream's unread bytes.
+// the code, else in place as a program short of memory would lay them out
+// (target_streams.h draws it): the output from the bottom, the stream at
+// the top of a buffer of the item's size and the margin the routines' heads
+// give for any item of that size.
 struct Placement {
   int stream = 0;
   int output = 0;
+  int room = 0;  // the bytes from `output` on that the routine may write
   bool inPlace = false;
 };
 
 Placement Place(const Routine& routine, size_t streamSize, size_t outputSize) {
-  if (routine.use == Use::kMask) return {kMaskStreamAddress, kScreenAddress, false};
+  if (routine.use == Use::kMask) return {kMaskStreamAddress, kScreenAddress, kScreenSize};
   if (streamSize <= static_cast<size_t>(kUnpackAddress - kStreamAddress) &&
       outputSize <= static_cast<size_t>(kCodeAddress - kUnpackAddress))
-    return {kStreamAddress, kUnpackAddress, false};
-  return {kCodeAddress - static_cast<int>(streamSize), kStreamAddress, true};
+    return {kStreamAddress, kUnpackAddress, static_cast<int>(outputSize)};
+  const int buffer =
+      static_cast<int>(outputSize + target::InPlaceMarginBound(outputSize, routine.headerType));
+  return {kStreamAddress + buffer - static_cast<int>(streamSize), kStreamAddress, buffer, true};
 }
 
 enum class Verdict { kRight, kWrong, kTooLarge };
 
-// Runs the routine on one stream, checks what it left (the bytes kestrip's
-// decoder finds, nothing written elsewhere, HL past the stream) and adds it
-// to the tally.
+// Runs the routine on one stream and checks what it left (the bytes
+// kestrip's decoder finds, nothing written elsewhere, HL past the stream).
 Verdict Measure(const Routine& routine, const z80::Assembly& code, const Bytes& stream,
-                std::mt19937& random, Tally& tally) {
+                std::mt19937& random, Sample& sample) {
   Bytes decoded;
   size_t consumed = 0;
   if (!routine.decode(stream.data(), stream.size(), decoded, &consumed)) return Verdict::kWrong;
   const Placement place = Place(routine, stream.size(), decoded.size());
-  if (place.output + decoded.size() > kCodeAddress) return Verdict::kTooLarge;
+  if (place.output + place.room > kCodeAddress) return Verdict::kTooLarge;
 
   z80::Call call;
   call.entry = kCodeAddress;
-  call.registers.sp = kCodeAddress;
+  call.registers.sp = kStackAddress;
   call.loads = {{kCodeAddress, code.code}, {place.stream, stream}};
   Bytes expected = decoded;
   if (routine.use == Use::kMask) {
@@ -135,48 +165,41 @@ Verdict Measure(const Routine& routine, const z80::Assembly& code, const Bytes& 
 
   const auto start = outcome.memory.begin() + place.output;
   const Bytes written(start, start + static_cast<std::ptrdiff_t>(expected.size()));
-  // In place, the stream's own bytes are overwritten by design.
-  const int firstAllowed = place.output;
-  const int allowed = place.inPlace ? kCodeAddress - place.output : static_cast<int>(expected.size());
+  // A mask writes only bytes of its screen; in place, a routine writes over
+  // the stream bytes it has read.
   const bool right = outcome.returned && written == expected &&
-                     outcome.WrittenOutside(firstAllowed, allowed).empty() &&
+                     outcome.WrittenOutside(place.output, place.room).empty() &&
                      outcome.registers.hl == place.stream + static_cast<int>(stream.size());
-  if (!right) return place.inPlace ? Verdict::kTooLarge : Verdict::kWrong;
+  if (!right) return Verdict::kWrong;
 
-  const uint64_t bytes = routine.use == Use::kMask ? TouchedBytes(decoded) : decoded.size();
-  ++tally.streams;
-  tally.outputBytes += bytes;
-  tally.tStates += outcome.tStates;
-  tally.ldirTStates += z80::LdirTStates(bytes);
-  if (bytes > 0) {
-    const double ratio = double(outcome.tStates) / double(z80::LdirTStates(bytes));
-    if (ratio > tally.worstRatio) tally.worstRatio = ratio;
-  }
+  sample.outputBytes = routine.use == Use::kMask ? TouchedBytes(decoded) : decoded.size();
+  sample.tStates = outcome.tStates;
+  sample.inPlace = place.inPlace;
   return Verdict::kRight;
 }
 
 // The streams of the corpus build this routine takes.
-std::vector<Bytes> CorpusStreams(const Routine& routine,
-                                 const std::vector<target::BuildItem>& items) {
-  std::vector<Bytes> streams;
+std::vector<Stream> CorpusStreams(const Routine& routine,
+                                  const std::vector<target::BuildItem>& items) {
+  std::vector<Stream> streams;
   for (const target::BuildItem& item : items) {
     if (routine.use == Use::kUnpack) {
-      if (item.type == routine.headerType) streams.push_back(item.data);
+      if (item.type == routine.headerType) streams.push_back({item.dataType, item.data});
     } else if (item.dataType == kMaskDataType) {
       Bytes stream;
-      if (target::DecodeItem(item, stream)) streams.push_back(stream);
+      if (target::DecodeItem(item, stream)) streams.push_back({item.dataType, stream});
     }
   }
   return streams;
 }
 
 // Random bytes (for a mask: random pairs of a whole screen), encoded.
-std::vector<Bytes> RandomStreams(const Routine& routine, std::mt19937& random) {
-  std::vector<Bytes> streams;
+std::vector<Stream> RandomStreams(const Routine& routine, std::mt19937& random) {
+  std::vector<Stream> streams;
   for (int i = 0; i < kRandomStreams; ++i) {
     Bytes bytes(routine.use == Use::kMask ? 2 * kScreenSize : kRandomItemSize);
     for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random());
-    streams.push_back(routine.encode(bytes));
+    streams.push_back({"random", routine.encode(bytes)});
   }
   return streams;
 }
@@ -186,11 +209,10 @@ bool MeetsGoal(const Routine& routine, const Tally& tally) {
   return tally.Ratio() <= kMaxUnpackRatio;
 }
 
-void PrintTally(const char* set, const Tally& tally, bool goalMet) {
-  printf("  %-7s %5d streams %9llu bytes  %6.2f T/byte  LDIR %5.2f  ratio %5.3f  worst %5.3f  %s\n",
-         set, tally.streams, static_cast<unsigned long long>(tally.outputBytes), tally.PerByte(),
-         tally.ldirTStates ? double(tally.ldirTStates) / double(tally.outputBytes) : 0.0,
-         tally.Ratio(), tally.worstRatio, goalMet ? "goal met" : "GOAL MISSED");
+void PrintTally(const std::string& set, const Tally& tally, const char* verdict) {
+  printf("  %-18s %4d streams %8llu bytes  %6.2f T/byte  ratio %5.3f  worst %5.3f  %s\n",
+         set.c_str(), tally.streams, static_cast<unsigned long long>(tally.outputBytes),
+         tally.PerByte(), tally.Ratio(), tally.worstRatio, verdict);
 }
 
 std::string ReadFileText(const std::string& path) {
@@ -243,24 +265,34 @@ int main(int argc, char** argv) {
       return 1;
     }
     printf("%s: %zu bytes\n", routine.name, code.code.size());
-    const std::vector<std::pair<const char*, std::vector<Bytes>>> sets = {
+    const std::vector<std::pair<const char*, std::vector<Stream>>> sets = {
         {"corpus", CorpusStreams(routine, items)}, {"random", RandomStreams(routine, random)}};
     for (const auto& set : sets) {
       Tally tally;
+      std::map<std::string, Tally> byDataType;
       int tooLarge = 0;
-      for (const Bytes& stream : set.second) {
-        const Verdict verdict = Measure(routine, code, stream, random, tally);
+      for (const Stream& stream : set.second) {
+        Sample sample;
+        const Verdict verdict = Measure(routine, code, stream.bytes, random, sample);
         if (verdict == Verdict::kWrong) {
           fprintf(stderr, "kestrip-bench-target: %s got a %s stream wrong\n", routine.name,
-                  set.first);
+                  stream.dataType.c_str());
           return 1;
         }
         tooLarge += verdict == Verdict::kTooLarge;
+        if (verdict != Verdict::kRight) continue;
+        tally.Add(sample);
+        byDataType[stream.dataType].Add(sample);
       }
       const bool met = MeetsGoal(routine, tally);
       allMet = allMet && met;
-      PrintTally(set.first, tally, met);
-      if (tooLarge > 0) printf("          (%d streams too large to unpack in 64 KiB left out)\n", tooLarge);
+      PrintTally(set.first, tally, met ? "goal met" : "GOAL MISSED");
+      if (byDataType.size() > 1) {
+        for (const auto& type : byDataType) PrintTally("  " + type.first, type.second, "");
+      }
+      if (tally.inPlace > 0) printf("    (%d of them unpacked in place)\n", tally.inPlace);
+      if (tooLarge > 0)
+        printf("    (%d streams too large to unpack in 64 KiB left out)\n", tooLarge);
     }
   }
   return allMet ? 0 : 2;

@@ -6,6 +6,7 @@
 #include "converters/pixel_helpers.h"
 #include "writers/bin_writer.h"
 #include "writers/decoders.h"
+#include "writers/lz_stream.h"
 #include "writers/run_length.h"
 
 namespace target {
@@ -55,6 +56,32 @@ Bytes MaskStream(const Bytes& pairs) {
   return writer.Appended();
 }
 
+size_t InPlaceMargin(const Bytes& stream, int unitSize) {
+  const size_t unit = static_cast<size_t>(unitSize);
+  size_t read = 0, written = 0;  // after each record
+  std::vector<std::pair<size_t, size_t>> recordEnds;
+  while (read < stream.size() && stream[read] != 0) {
+    const size_t count = stream[read] & 0x7F;
+    const bool run = stream[read] & 0x80;
+    read += 1 + (run ? unit : count * unit);
+    written += count * unit;
+    recordEnds.push_back({read, written});
+  }
+  const size_t streamSize = read + 1, itemSize = written;  // the terminator read too
+  size_t margin = streamSize > itemSize ? streamSize - itemSize : 0;  // the buffer holds the stream
+  for (const auto& end : recordEnds) {
+    const size_t tailStream = streamSize - end.first, tailOutput = itemSize - end.second;
+    if (tailStream > tailOutput && tailStream - tailOutput > margin)
+      margin = tailStream - tailOutput;
+  }
+  return margin;
+}
+
+size_t InPlaceMarginBound(size_t itemSize, int unitSize) {
+  const int units = static_cast<int>(itemSize) / unitSize;
+  return static_cast<size_t>(RunLengthStreamBound(units, unitSize)) - itemSize;
+}
+
 Bytes ApplyMask(Bytes screen, const Bytes& pairs) {
   for (size_t pair = 0; pair < pairs.size() / 2 && pair < screen.size(); ++pair)
     screen[pair] = static_cast<uint8_t>((screen[pair] & pairs[2 * pair]) | pairs[2 * pair + 1]);
@@ -94,6 +121,9 @@ bool DecodeItem(const BuildItem& item, Bytes& bytes) {
              consumed == item.data.size();
     case 2:
       return DecodeWordStream(item.data.data(), item.data.size(), bytes, &consumed) &&
+             consumed == item.data.size();
+    case 3:
+      return DecodeLzStream(item.data.data(), item.data.size(), bytes, &consumed) &&
              consumed == item.data.size();
     default:
       return false;

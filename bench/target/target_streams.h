@@ -19,13 +19,31 @@ Bytes ByteStream(const Bytes& item);
 Bytes WordStream(const Bytes& item);
 Bytes MaskStream(const Bytes& pairs);
 
+// Unpacking in place: the stream's last byte at the end of a buffer of the
+// item's size plus a margin, the output from the buffer's first byte on.
+//
+//   buffer  |<------------- item (N bytes) ------------->|<- margin ->|
+//           |                          |<----------- stream (S bytes) -->|
+//           output: DE                 HL
+//
+// The routines read a record whole (a literal byte by byte, just ahead of
+// its copy) before they write it, so a write may land on a stream byte
+// already read. The margin a stream needs is the most by which the stream
+// is longer than the item, or by which the part of it after a record that
+// writes is longer than the output that part holds (at least 1: the
+// terminator after the last record). No stream needs more than its
+// format's worst overhead, RunLengthStreamBound(units) - N =
+// ceil(units / 126) + 1 bytes.
+size_t InPlaceMargin(const Bytes& stream, int unitSize);
+size_t InPlaceMarginBound(size_t itemSize, int unitSize);
+
 // What kestrip_apply_mask must make of `screen`: each byte covered by a
 // pair becomes screen AND mask OR graphic.
 Bytes ApplyMask(Bytes screen, const Bytes& pairs);
 
 // One item of a binary built with headers on.
 struct BuildItem {
-  int type = 0;          // the header type: 0 none, 1 byte, 2 word compression
+  int type = 0;          // the header type: 0 none, 1 byte, 2 word compression, 3 LZ
   int headerOffset = 0;  // where its header lies in the binary
   Bytes data;            // the bytes after the header
   std::string dataType;  // the listing's "; Data type: " text
