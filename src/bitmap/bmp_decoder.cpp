@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "io/console.h"
 
@@ -240,18 +241,12 @@ bool DecodeUncompressed8Bit(const uint8_t* file, size_t size, const BmpHeader& h
   if (!CheckPicturePixels(width, height)) return false;
   picture.width = static_cast<int>(width);
   picture.height = static_cast<int>(height);
-  if (!AllocatePixels(picture)) return false;
-
+  // The rows lie within the file: start + imageSize <= fileLength, and the
+  // last row ends pad bytes (pad >= 0) before start + imageSize.
   const int64_t start = PixelDataStart(header, imageSize, fileLength);
-  for (int64_t fileRow = 0; fileRow < height; ++fileRow) {
-    const int64_t y = header.TopDown() ? fileRow : height - 1 - fileRow;
-    const int64_t at = start + fileRow * (width + pad);
-    if (at + width > fileLength) {
-      PrintReadError();
-      return false;
-    }
-    memcpy(picture.pixels.get() + y * width, file + at, static_cast<size_t>(width));
-  }
+  const int64_t stride = width + pad;
+  picture.firstRow = header.TopDown() ? start : start + (height - 1) * stride;
+  picture.rowStep = header.TopDown() ? stride : -stride;
   return true;
 }
 
@@ -449,10 +444,14 @@ bool DecodeOtherForms(const uint8_t* file, size_t size, const BmpHeader& header,
 
 }  // namespace
 
-bool DecodeBmp(const uint8_t* file, size_t size, DecodedPicture& picture) {
+bool DecodeBmp(InputBytes& file, DecodedPicture& picture) {
   BmpHeader header;
-  if (!ReadHeader(file, size, header)) return false;
+  const uint8_t* bytes = file.data.get();
+  if (!ReadHeader(bytes, file.size, header)) return false;
   PrintPictureSize(header.width, header.Height());
-  return header.IsUncompressed8Bit() ? DecodeUncompressed8Bit(file, size, header, picture)
-                                     : DecodeOtherForms(file, size, header, picture);
+  if (!header.IsUncompressed8Bit()) return DecodeOtherForms(bytes, file.size, header, picture);
+  if (!DecodeUncompressed8Bit(bytes, file.size, header, picture)) return false;
+  picture.pixels = std::move(file.data);
+  file.size = 0;
+  return true;
 }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "io/console.h"
 #include "io/run_files.h"
@@ -40,11 +41,23 @@ ssize_t ReadUpTo(int fd, uint8_t* buffer, size_t count) {
   return static_cast<ssize_t>(done);
 }
 
+// Makes room for `needed` bytes, keeping the first `held`. A buffer that
+// must grow (a file read in steps) at least doubles, so that the copies add
+// up to no more than the file.
+void Reserve(InputBytes& bytes, size_t held, size_t needed, size_t& allocated) {
+  if (needed <= allocated) return;
+  const size_t capacity = allocated > 0 && needed < 2 * allocated ? 2 * allocated : needed;
+  std::unique_ptr<uint8_t[]> larger(new uint8_t[capacity]);
+  if (held > 0) memcpy(larger.get(), bytes.data.get(), held);
+  bytes.data = std::move(larger);
+  allocated = capacity;
+}
+
 }  // namespace
 
-InputStatus ReadInputFile(const char* path, size_t limit, std::vector<uint8_t>& bytes,
+InputStatus ReadInputFile(const char* path, size_t limit, InputBytes& bytes,
                           FileIdentity* identity) {
-  bytes.clear();
+  bytes = InputBytes();
   const Descriptor file(open(path, O_RDONLY | O_CLOEXEC));
   if (file.get() < 0) return errno == ENOENT || errno == ENOTDIR ? InputStatus::kMissing
                                                                  : InputStatus::kCannotOpen;
@@ -69,28 +82,37 @@ InputStatus ReadInputFile(const char* path, size_t limit, std::vector<uint8_t>& 
                               : limit;
   size_t step = regular ? expected + 1 : 64 * 1024;
   size_t held = 0;
+  size_t allocated = 0;
   for (;;) {
     const size_t room = limit + 1 - held;  // one byte past the limit tells "too large"
     const size_t want = step < room ? step : room;
-    bytes.resize(held + want);
-    const ssize_t got = regular && held == 0 ? read(file.get(), bytes.data(), want)
-                                             : ReadUpTo(file.get(), bytes.data() + held, want);
+    Reserve(bytes, held, held + want, allocated);
+    const ssize_t got = regular && held == 0 ? read(file.get(), bytes.data.get(), want)
+                                             : ReadUpTo(file.get(), bytes.data.get() + held, want);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
-      bytes.clear();
+      bytes = InputBytes();
       return InputStatus::kReadError;
     }
     held += static_cast<size_t>(got);
     const bool ended = static_cast<size_t>(got) < want;
     if (held > limit) {
-      bytes.resize(limit);
+      bytes.size = limit;
       if (run) run->RecordInput(path);
       return InputStatus::kTooLarge;
     }
     if (ended) break;
     step = 64 * 1024;
   }
-  bytes.resize(held);
+  bytes.size = held;
   if (run) run->RecordInput(path);
   return InputStatus::kRead;
+}
+
+InputStatus ReadInputFile(const char* path, size_t limit, std::vector<uint8_t>& bytes,
+                          FileIdentity* identity) {
+  InputBytes read;
+  const InputStatus status = ReadInputFile(path, limit, read, identity);
+  bytes.assign(read.data.get(), read.data.get() + read.size);
+  return status;
 }
