@@ -108,16 +108,15 @@ std::unique_ptr<uint8_t[]> grab_fullscreenmask(const cBitmap& bitmap) {
   std::unique_ptr<uint8_t[]> pairs(new (std::nothrow) uint8_t[2 * PairCount(height)]);
   if (!pairs) return nullptr;
 
-  const PixelValues bits(bitmap, [](const cPixel& pixel) {
+  PixelValues bits(bitmap, [](const cPixel& pixel) {
     return (pixel.IsMaskColour() ? kMaskBit : 0) | (IsDrawnColour(pixel) ? kDrawnBit : 0);
   });
   uint8_t* next = pairs.get();
   for (int displayRow = 0; displayRow < height; ++displayRow) {
-    const int y = DisplayRow(displayRow);
+    const uint8_t* row = bits.Row(DisplayRow(displayRow));
     for (int x = 0; x < kDisplayWidth; x += 8) {
-      const EightValues pixels = bits.ReadEight(x, y);
-      *next++ = PackEightBits(pixels, kMaskBit);
-      *next++ = PackEightBits(pixels, kDrawnBit);
+      *next++ = PackEightPixels(row + x, kMaskBit);
+      *next++ = PackEightPixels(row + x, kDrawnBit);
     }
   }
   return pairs;

@@ -17,10 +17,12 @@ namespace {
 constexpr const char* kName = "process_gfxblock";
 
 void AppendInDisplayOrder(const cBitmap& bitmap, cBinWriter& writer) {
-  const PixelValues ink(bitmap, IsInk);
+  PixelValues ink(bitmap, IsInk);
+  uint8_t bytes[kDisplayBytesPerRow];
   for (int n = 0; n < bitmap.GetHeight(); ++n) {
-    const int y = DisplayRow(n);
-    for (int x = 0; x < kDisplayWidth; x += 8) writer.AddByte(PackEightPixels(ink, x, y));
+    const uint8_t* row = ink.Row(DisplayRow(n));
+    for (int k = 0; k < kDisplayBytesPerRow; ++k) bytes[k] = PackEightPixels(row + 8 * k, 1);
+    writer.AddBytes(bytes, kDisplayBytesPerRow);
   }
 }
 

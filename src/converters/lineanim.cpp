@@ -10,6 +10,7 @@
 //                                     (frames from 0, row 0 at the top),
 //                                     bit 7 the leftmost, 1 for ink
 #include <string>
+#include <vector>
 
 #include "bitmap/bitmap.h"
 #include "converters/converter_support.h"
@@ -39,9 +40,12 @@ struct FrameSize {
 // No capacity check of its own: an item grown past what it can hold is
 // refused when it is prepared, as for every other data type.
 void AppendFrame(const cBitmap& frame, const FrameSize& size, cBinWriter& writer) {
-  const PixelValues ink(frame, IsInk);
+  PixelValues ink(frame, IsInk);
+  std::vector<uint8_t> bytes(static_cast<size_t>(size.width / 8));
   for (int y = 0; y < size.height; ++y) {
-    for (int x = 0; x < size.width; x += 8) writer.AddByte(PackEightPixels(ink, x, y));
+    const uint8_t* row = ink.Row(y);
+    for (size_t k = 0; k < bytes.size(); ++k) bytes[k] = PackEightPixels(row + 8 * k, 1);
+    writer.AddBytes(bytes.data(), static_cast<int>(bytes.size()));
   }
 }
 

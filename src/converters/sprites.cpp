@@ -14,6 +14,7 @@
 // y * W/8 + j, or at bytes 2 * (y * W/8 + j) and the one after it when masked.
 // The two kinds are one procedure; SpriteKind holds everything that differs.
 #include <string>
+#include <vector>
 
 #include "bitmap/bitmap.h"
 #include "converters/converter_support.h"
@@ -47,13 +48,17 @@ PixelValues SpriteBits(const cBitmap& bitmap, bool masked) {
 }
 
 void AppendSprite(const cBitmap& bitmap, bool masked, cBinWriter& writer) {
-  const PixelValues bits = SpriteBits(bitmap, masked);
+  PixelValues bits = SpriteBits(bitmap, masked);
+  const int groups = bitmap.GetWidth() / 8;
+  std::vector<uint8_t> bytes(static_cast<size_t>(groups) * (masked ? 2 : 1));
   for (int y = 0; y < bitmap.GetHeight(); ++y) {
-    for (int x = 0; x < bitmap.GetWidth(); x += 8) {
-      const EightValues pixels = bits.ReadEight(x, y);
-      if (masked) writer.AddByte(PackEightBits(pixels, kMaskBit));
-      writer.AddByte(PackEightBits(pixels, kGraphicBit));
+    const uint8_t* row = bits.Row(y);
+    uint8_t* next = bytes.data();
+    for (int j = 0; j < groups; ++j) {
+      if (masked) *next++ = PackEightPixels(row + 8 * j, kMaskBit);
+      *next++ = PackEightPixels(row + 8 * j, kGraphicBit);
     }
+    writer.AddBytes(bytes.data(), static_cast<int>(bytes.size()));
   }
 }
 

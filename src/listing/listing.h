@@ -145,6 +145,7 @@ class cListing {
   FILE* file_;
   SymbolForm form_;
   bool failed_ = false;
+  std::string line_;  // the lines being written, in one buffer kept from line to line
   ItemFacts item_;
   std::vector<cBuildObserver*> observers_;
 };

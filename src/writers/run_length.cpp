@@ -9,53 +9,52 @@ constexpr int kMinRun = 3;      // shorter repeats stay literals
 constexpr uint8_t kRunFlag = 0x80;
 constexpr uint8_t kTerminator = 0x00;
 
-// The encoder on units of kUnit bytes; p and literalStart count units
-// (one greedy pass: see the header for its rules).
+// The encoder on units of kUnit bytes; positions count units (one greedy
+// pass: see the header for its rules).
 template <int kUnit>
 class Encoder {
  public:
-  Encoder(const uint8_t* data, uint8_t* stream) : data_(data), start_(stream), out_(stream) {}
+  Encoder(const uint8_t* data, int unitCount, uint8_t* stream)
+      : data_(data), count_(unitCount), start_(stream), out_(stream) {}
 
-  int Encode(int unitCount) {
-    int p = 0;
-    int literalStart = 0;
-    while (p < unitCount) {
-      // Step 1: the run at p, at most 126 units, never past the last one.
-      const int end = p + kMaxCount < unitCount ? p + kMaxCount : unitCount;
-      int run = 1;
-      while (p + run < end && SameUnit(p + run, p)) ++run;
-
-      if (run >= kMinRun) {  // step 2
-        if (literalStart < p) WriteLiterals(literalStart, p);
-        *out_++ = static_cast<uint8_t>(kRunFlag + run);
-        CopyUnits(p, 1);
-        p += run;
-        literalStart = p;
-      } else if (p - literalStart == kMaxCount) {  // step 3: p is examined again
-        WriteLiterals(literalStart, p);
-        literalStart = p;
-      } else if (p == unitCount - 1) {  // step 4
-        WriteLiterals(literalStart, unitCount);
-        p = unitCount;
-        literalStart = unitCount;
-      } else {  // step 5
-        p = SkipLiterals(p + 1, literalStart, unitCount);
-      }
+  int Encode() {
+    int literals = 0;  // the first unit not written yet
+    for (int run = NextRun(0); run < count_; run = NextRun(literals)) {
+      const int length = RunLength(run);
+      WriteLiterals(literals, run);
+      *out_++ = static_cast<uint8_t>(kRunFlag + length);
+      CopyUnits(run, 1);
+      literals = run + length;
     }
-    *out_++ = kTerminator;  // step 7
+    WriteLiterals(literals, count_);
+    *out_++ = kTerminator;
     return static_cast<int>(out_ - start_);
   }
 
  private:
-  // Step 5 again and again, without the full run search: from p on, every
-  // unit that starts no run of 3, is not the 126th pending literal and is
-  // not the last unit joins the literals. Returns the first unit that needs
-  // steps 1 to 4.
-  int SkipLiterals(int p, int literalStart, int unitCount) const {
-    while (p - literalStart < kMaxCount && p < unitCount - 1 &&
-           !(p + 2 < unitCount && SameUnit(p + 1, p) && SameUnit(p + 2, p)))
-      ++p;
-    return p;
+  // The first unit from p on that starts a run of kMinRun = 3 (count_ when
+  // none). A run at q needs units q + 1 and q + 2 alike: where they differ,
+  // neither q nor q + 1 starts one, so a literal stretch is read about once.
+  int NextRun(int p) const {
+    while (p + 2 < count_) {
+      if (!SameUnit(p + 1, p + 2)) {
+        p += 2;
+      } else if (SameUnit(p, p + 1)) {
+        return p;
+      } else {
+        ++p;
+      }
+    }
+    return count_;
+  }
+
+  // The units alike from `run` on (the first kMinRun known alike), at most
+  // kMaxCount.
+  int RunLength(int run) const {
+    const int end = run + kMaxCount < count_ ? run + kMaxCount : count_;
+    int next = run + kMinRun;
+    while (next < end && SameUnit(next, run)) ++next;
+    return next - run;
   }
 
   bool SameUnit(int a, int b) const {
@@ -68,13 +67,18 @@ class Encoder {
     out_ += count * kUnit;
   }
 
-  // A literal record of units [first, end), end - first being 1..126.
+  // Units [first, end) as literal records of kMaxCount units but the last.
   void WriteLiterals(int first, int end) {
-    *out_++ = static_cast<uint8_t>(end - first);
-    CopyUnits(first, end - first);
+    while (first < end) {
+      const int count = end - first < kMaxCount ? end - first : kMaxCount;
+      *out_++ = static_cast<uint8_t>(count);
+      CopyUnits(first, count);
+      first += count;
+    }
   }
 
   const uint8_t* const data_;
+  const int count_;
   uint8_t* const start_;
   uint8_t* out_;  // the next stream byte
 };
@@ -93,6 +97,6 @@ int RunLengthStreamBound(int unitCount, int unitSize) {
 
 int EncodeRunLength(const uint8_t* data, int unitCount, int unitSize, uint8_t* stream) {
   if (unitCount < 0) unitCount = 0;
-  if (unitSize == 2) return Encoder<2>(data, stream).Encode(unitCount);
-  return Encoder<1>(data, stream).Encode(unitCount);
+  if (unitSize == 2) return Encoder<2>(data, unitCount, stream).Encode();
+  return Encoder<1>(data, unitCount, stream).Encode();
 }
