@@ -91,6 +91,10 @@ class cBitmap {
     pixel.alpha = entry.alpha;
     return pixel;
   }
+  // Whether palette entries `a` and `b` are one colour (alpha included).
+  bool SamePaletteEntries(uint8_t a, uint8_t b) const {
+    return EntryWord(picture_.palette[a]) == EntryWord(picture_.palette[b]);
+  }
 
  private:
   bool HoldsPixel(int x, int y) const {

@@ -162,14 +162,20 @@ uint64_t PaddedRowBytes(int64_t width, int bitsPerPixel) {
   return (static_cast<uint64_t>(width) * bitsPerPixel + 31) / 32 * 4;
 }
 
-// Reads `count` entries of `entrySize` bytes (blue, green, red first) at
-// `start`; false when the file ends before them.
-bool ReadPaletteEntries(const uint8_t* file, size_t size, uint64_t start, int count, int entrySize,
+// Reads `count` entries of kEntrySize bytes (blue, green, red first) at
+// `start`; false when the file ends before them. (A constant entry size
+// lets the compiler copy many entries a step.)
+template <int kEntrySize>
+bool ReadPaletteEntries(const uint8_t* file, size_t size, uint64_t start, int count,
                         DecodedPicture& picture) {
-  if (start > size || (size - start) / entrySize < static_cast<uint64_t>(count)) return false;
+  if (start > size || (size - start) / kEntrySize < static_cast<uint64_t>(count)) return false;
+  const uint8_t* entries = file + start;
+  const uint32_t opaque = EntryWord(PaletteEntry{0, 0, 0, 255});
   for (int i = 0; i < count; ++i) {
-    const uint8_t* entry = file + start + static_cast<uint64_t>(i) * entrySize;
-    picture.palette[i] = PaletteEntry{entry[0], entry[1], entry[2], 255};
+    uint32_t word = 0;
+    // Four bytes at once where the fourth (reserved) is there to be replaced.
+    memcpy(&word, entries + kEntrySize * i, kEntrySize == 4 ? 4 : 3);
+    picture.palette[i] = WordEntry(word | opaque);
   }
   return true;
 }
@@ -195,9 +201,9 @@ int64_t PixelDataStart(const BmpHeader& header, int64_t imageSize, int64_t fileL
 bool ReadEightBitPalette(const uint8_t* file, size_t size, const BmpHeader& header,
                          DecodedPicture& picture) {
   const uint64_t start = header.TableStart();
-  if (ReadPaletteEntries(file, size, start, kPaletteEntries, 4, picture)) return true;
+  if (ReadPaletteEntries<4>(file, size, start, kPaletteEntries, picture)) return true;
   // A file that ends before 1024 bytes but holds the entries it says it uses.
-  return ReadPaletteEntries(file, size, start, ColoursUsed(header), 4, picture);
+  return ReadPaletteEntries<4>(file, size, start, ColoursUsed(header), picture);
 }
 
 bool DecodeUncompressed8Bit(const uint8_t* file, size_t size, const BmpHeader& header,
@@ -327,7 +333,8 @@ bool ReadSmallPalette(const uint8_t* file, size_t size, const BmpHeader& header,
     if (room < static_cast<uint64_t>(entries)) entries = static_cast<int>(room);
   }
   tableEnd = start + static_cast<uint64_t>(entries) * entrySize;
-  return ReadPaletteEntries(file, size, start, entries, entrySize, picture);
+  return header.core ? ReadPaletteEntries<3>(file, size, start, entries, picture)
+                     : ReadPaletteEntries<4>(file, size, start, entries, picture);
 }
 
 void StoreColour(uint8_t* pixel, uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha) {

@@ -3,8 +3,10 @@
 // share.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include "writers/bin_writer.h"
@@ -30,13 +32,30 @@ struct PaletteEntry {
   uint8_t alpha = 255;  // 0 transparent .. 255 opaque
 };
 
+// A palette entry as one word, its four bytes in memory order, so that a
+// palette is worked a word (and, by the compiler, several) at a time.
+inline uint32_t EntryWord(const PaletteEntry& entry) {
+  uint32_t word;
+  memcpy(&word, static_cast<const void*>(&entry), sizeof word);
+  return word;
+}
+inline PaletteEntry WordEntry(uint32_t word) {
+  PaletteEntry entry;
+  memcpy(static_cast<void*>(&entry), &word, sizeof word);
+  return entry;
+}
+
+// Every entry opaque black, as the entries a file doesn't give are: a
+// palette starts as a copy of this.
+constexpr std::array<PaletteEntry, 256> kOpaqueBlackPalette = {};
+
 struct DecodedPicture {
   int width = 0;
   int height = 0;
   // True colour: four bytes per pixel (blue, green, red, alpha) and no
   // palette. Otherwise one palette index per pixel.
   bool trueColour = false;
-  PaletteEntry palette[256];  // entries the file doesn't give are opaque black
+  std::array<PaletteEntry, 256> palette = kOpaqueBlackPalette;
   // The pixel store, and where its rows lie in it: row y (0 the top) begins
   // at byte firstRow + y * rowStep. A store the decoder fills itself
   // (AllocatePixels) holds the rows top first without padding: pixel (x, y)

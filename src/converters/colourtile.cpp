@@ -16,6 +16,7 @@
 //
 // Listing: _charwidth, _charheight (no size line).
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -31,26 +32,49 @@ namespace {
 
 const char kConverterName[] = "process_colourtile";
 
-// Appends the eight pixel bytes of cell (cellX, cellY) of the row of cells
-// whose pixel rows are `rows`, and sets its attribute byte: the colour met
-// first is the paper (0 bits), the other the ink (0 while there is none).
-// On a third colour prints the image coordinates of its first pixel and
-// returns false.
-bool AppendCell(const uint8_t* const* rows, int cellX, int cellY, cBinWriter& writer,
-                uint8_t& attribute) {
-  const Cell cell = CellAt(rows, cellX);
-  const CellScan colours = ScanCell(cell);
-  if (colours.hasThird) {
-    Fault("process_colourtile found more than two colours in a tile at %d,%d\n",
-          kCellSize * cellX + colours.thirdColumn, kCellSize * cellY + colours.thirdRow);
-    return false;
-  }
-  uint8_t bytes[kCellSize];
+// The flags of the eight pixels whose index is not `index`.
+uint64_t OtherIndices(uint64_t indices, uint8_t index) {
+  return NonZeroBytes(indices ^ EveryByte(index));
+}
+
+// A cell's bytes: the colour met first is the paper (0 bits), the other
+// the ink (0 while there is none).
+struct CellBytes {
+  uint8_t pixels[kCellSize];
+  uint8_t attribute;
+  CellScan colours;
+};
+
+CellBytes ConvertCell(const Cell& cell) {
+  CellBytes bytes;
+  bytes.colours = ScanCell(cell, OtherIndices);
+  const CellScan& colours = bytes.colours;
   for (int row = 0; row < kCellSize; ++row)
-    bytes[row] = PackFlags(NonZeroBytes(cell.rows[row] ^ EveryByte(colours.first)));
-  writer.AddBytes(bytes, kCellSize);
-  attribute = AttributeByte(colours.hasSecond ? colours.second : 0, colours.first);
-  return true;
+    bytes.pixels[row] = PackFlags(OtherIndices(cell.rows[row], colours.first));
+  bytes.attribute = AttributeByte(colours.hasSecond ? colours.second : 0, colours.first);
+  return bytes;
+}
+
+// Appends the pixel bytes of the row of cells cellY, whose pixel rows are
+// `rows`, and sets their attribute bytes. On a third colour prints the image
+// coordinates of its first pixel and returns false.
+bool AppendCellRow(const uint8_t* const* rows, int charWidth, int cellY, cBinWriter& writer,
+                   uint8_t* attributes) {
+  std::vector<uint8_t> bytes(static_cast<size_t>(kCellSize) * charWidth);
+  const bool twoColours =
+      ForEachCell(rows, charWidth, ConvertCell, [&](int cellX, const CellBytes& cell) {
+        if (cell.colours.hasThird) {
+          Fault("process_colourtile found more than two colours in a tile at %d,%d\n",
+                kCellSize * cellX + cell.colours.thirdColumn,
+                kCellSize * cellY + cell.colours.thirdRow);
+          return false;
+        }
+        memcpy(bytes.data() + kCellSize * cellX, cell.pixels, kCellSize);
+        attributes[cellX] = cell.attribute;
+        return true;
+      });
+  if (twoColours) writer.AddBytes(bytes.data(), static_cast<int>(bytes.size()));
+  return twoColours;
 }
 
 }  // namespace
@@ -75,10 +99,9 @@ bool process_colourtile(const char* tag, CTokeniser& tokeniser, cBinWriter& writ
   for (int cellY = 0; cellY < charHeight; ++cellY) {
     const uint8_t* rows[kCellSize];
     for (int row = 0; row < kCellSize; ++row) rows[row] = indices.Row(kCellSize * cellY + row);
-    for (int cellX = 0; cellX < charWidth; ++cellX) {
-      uint8_t& attribute = attributes[static_cast<size_t>(cellY) * charWidth + cellX];
-      if (!AppendCell(rows, cellX, cellY, writer, attribute)) return false;
-    }
+    if (!AppendCellRow(rows, charWidth, cellY, writer,
+                       attributes.data() + static_cast<size_t>(cellY) * charWidth))
+      return false;
   }
   writer.AddBytes(attributes.data(), static_cast<int>(attributes.size()));
 

@@ -17,11 +17,10 @@ namespace {
 constexpr const char* kName = "process_gfxblock";
 
 void AppendInDisplayOrder(const cBitmap& bitmap, cBinWriter& writer) {
-  PixelValues ink(bitmap, IsInk);
+  const PixelValues ink(bitmap, IsInk);
   uint8_t bytes[kDisplayBytesPerRow];
   for (int n = 0; n < bitmap.GetHeight(); ++n) {
-    const uint8_t* row = ink.Row(DisplayRow(n));
-    for (int k = 0; k < kDisplayBytesPerRow; ++k) bytes[k] = PackEightPixels(row + 8 * k, 1);
+    PackRow(ink, DisplayRow(n), 1, bytes);
     writer.AddBytes(bytes, kDisplayBytesPerRow);
   }
 }

@@ -40,11 +40,10 @@ struct FrameSize {
 // No capacity check of its own: an item grown past what it can hold is
 // refused when it is prepared, as for every other data type.
 void AppendFrame(const cBitmap& frame, const FrameSize& size, cBinWriter& writer) {
-  PixelValues ink(frame, IsInk);
+  const PixelValues ink(frame, IsInk);
   std::vector<uint8_t> bytes(static_cast<size_t>(size.width / 8));
   for (int y = 0; y < size.height; ++y) {
-    const uint8_t* row = ink.Row(y);
-    for (size_t k = 0; k < bytes.size(); ++k) bytes[k] = PackEightPixels(row + 8 * k, 1);
+    PackRow(ink, y, 1, bytes.data());
     writer.AddBytes(bytes.data(), static_cast<int>(bytes.size()));
   }
 }

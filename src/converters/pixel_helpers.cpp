@@ -1,6 +1,7 @@
 #include "converters/pixel_helpers.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "io/console.h"
 
@@ -55,30 +56,6 @@ bool NamesNoDisplayColour(const cPixel& pixel) {
   return DisplayColourIndex(pixel.red, pixel.green, pixel.blue) == kNoDisplayColour;
 }
 
-// Translates `width` indices through the table, eight at a time: eight
-// like the eight before them (a solid stretch, a repeated dither pattern)
-// take the values those got, eight alike one look-up, others eight.
-void Translate(const uint8_t* indices, const std::array<uint8_t, 256>& table, size_t width,
-               uint8_t* values) {
-  uint64_t lastIndices = 0;
-  uint64_t lastValues = EveryByte(table[0]);
-  size_t x = 0;
-  for (; x + 8 <= width; x += 8) {
-    const uint64_t eight = LoadEight(indices + x);
-    if (eight != lastIndices) {
-      lastIndices = eight;
-      if (eight == EveryByte(indices[x])) {
-        lastValues = EveryByte(table[indices[x]]);
-      } else {
-        for (size_t i = x; i < x + 8; ++i) values[i] = table[indices[i]];
-        lastValues = LoadEight(values + x);
-      }
-    }
-    StoreEight(lastValues, values + x);
-  }
-  for (; x < width; ++x) values[x] = table[indices[x]];
-}
-
 }  // namespace
 
 PixelValues::PixelValues(const cBitmap& bitmap) : bitmap_(bitmap) {
@@ -98,6 +75,12 @@ const uint8_t* PixelValues::StoredRow(int y) const {
   return plane_.data() + static_cast<size_t>(y) * static_cast<size_t>(bitmap_.GetWidth());
 }
 
+uint64_t PixelValues::TranslateEach(const uint8_t* indices) const {
+  uint8_t values[8];
+  for (int i = 0; i < 8; ++i) values[i] = table_[indices[i]];
+  return LoadEight(values);
+}
+
 const uint8_t* PixelValues::Row(int y) {
   const uint8_t* stored = StoredRow(y);
   if (!stored) {
@@ -106,32 +89,23 @@ const uint8_t* PixelValues::Row(int y) {
     return row_.data();
   }
   if (!translated_) return stored;
-  Translate(stored, table_, row_.size(), row_.data());
-  return row_.data();
+  // Pixel by pixel: the one user, the greyscale picture, is grain that
+  // seldom repeats. (Through locals: a byte store could be any object's.)
+  const uint8_t* table = table_.data();
+  uint8_t* values = row_.data();
+  const size_t width = row_.size();
+  size_t x = 0;
+  for (; x + 8 <= width; x += 8) {
+    for (size_t i = x; i < x + 8; ++i) values[i] = table[stored[i]];  // unrolled whole
+  }
+  for (; x < width; ++x) values[x] = table[stored[x]];
+  return values;
 }
 
-CellScan ScanCell(const Cell& cell) {
-  CellScan scan;
-  scan.first = ByteAt(cell.rows[0], 0);
-  const uint64_t first = EveryByte(scan.first);
-  int row = 0;
-  uint64_t others = 0;  // the pixels of a row not of the first value
-  while (row < kCellSize && (others = NonZeroBytes(cell.rows[row] ^ first)) == 0) ++row;
-  if (row == kCellSize) return scan;
-  scan.hasSecond = true;
-  scan.second = ByteAt(cell.rows[row], FirstFlag(others));
-  const uint64_t second = EveryByte(scan.second);
-  for (; row < kCellSize; ++row) {
-    const uint64_t thirds =
-        NonZeroBytes(cell.rows[row] ^ first) & NonZeroBytes(cell.rows[row] ^ second);
-    if (thirds) {
-      scan.hasThird = true;
-      scan.thirdColumn = FirstFlag(thirds);
-      scan.thirdRow = row;
-      return scan;
-    }
-  }
-  return scan;
+void PackRow(const PixelValues& values, int y, uint8_t bits, uint8_t* bytes) {
+  values.ForEachGroup(
+      y, [bits](uint64_t eight) { return PackEightPixels(eight, bits); },
+      [bytes](int group, uint8_t byte) { bytes[group] = byte; });
 }
 
 bool CheckDisplayColours(const char* converterName, const std::string& fileName,

@@ -50,10 +50,10 @@ inline uint8_t PackFlags(uint64_t flags) {
   return static_cast<uint8_t>(((flags >> 7) * 0x8040201008040201ull) >> 56);
 }
 
-// The byte of eight pixel values from `values`, a bit set where the value
-// has any of the bits of `bits`.
-inline uint8_t PackEightPixels(const uint8_t* values, uint8_t bits) {
-  return PackFlags(NonZeroBytes(LoadEight(values) & EveryByte(bits)));
+// The byte of eight pixel values (LoadEight order), a bit set where the
+// value has any of the bits of `bits`.
+inline uint8_t PackEightPixels(uint64_t values, uint8_t bits) {
+  return PackFlags(NonZeroBytes(values & EveryByte(bits)));
 }
 
 // Ink rule: darker than half brightness, strictly, is ink (a 1 bit).
@@ -66,16 +66,27 @@ inline bool IsInk(const cPixel& pixel) { return pixel.GetBrightness() < 0.5f; }
 // its RGB names (checked first with CheckDisplayColours).
 //
 // A rule of the pixel's colour (cPixel -> byte or bool, never reading the
-// index) is worked out once per palette entry, into a table, and rows are
-// translated through it; eight pixels alike (a solid stretch, most of a
-// real picture) take one look-up instead of eight. A true-colour picture,
-// which has no palette, gets a plane of one value per pixel, worked out
-// once per pixel.
+// index) is worked out once per palette entry, into a table, and pixels are
+// translated through it. A true-colour picture, which has no palette, gets
+// a plane of one value per pixel, worked out once per pixel.
+//
+// Pictures repeat themselves: most eight-pixel groups of a row are like the
+// group before them (a solid stretch, a dither pattern, the inside of a
+// shape). ForEachGroup works a group out only where it differs from the one
+// before; eight pixels alike take one look-up, others eight.
 class PixelValues {
  public:
   explicit PixelValues(const cBitmap& bitmap);
   template <class Rule>
   PixelValues(const cBitmap& bitmap, Rule rule);
+
+  // For each eight-pixel group of row y (inside the image), left to right:
+  // store(group, convert(values)), `values` being the group's values (pixel
+  // 8 * group + i in byte i). A group like the one before it takes that
+  // one's result, not translated or converted again. A last group of fewer
+  // than eight pixels is left out.
+  template <class Convert, class Store>
+  void ForEachGroup(int y, Convert convert, Store store) const;
 
   // The GetWidth() values of row y, y inside the image. By the index rule
   // they are the stored row, which lasts as long as the picture; by any
@@ -84,9 +95,18 @@ class PixelValues {
 
  private:
   const uint8_t* StoredRow(int y) const;
+  // The values of the eight pixels from `indices` (LoadEight(indices) given).
+  uint64_t Translate(const uint8_t* indices, uint64_t eight) const {
+    if (!translated_) return eight;
+    if (eight == EveryByte(indices[0])) return EveryByte(table_[indices[0]]);
+    return TranslateEach(indices);
+  }
+  // Eight look-ups. Out of line, so that the comparisons of ForEachGroup,
+  // which most groups need alone, do not wait on its loads.
+  __attribute__((noinline)) uint64_t TranslateEach(const uint8_t* indices) const;
 
   const cBitmap& bitmap_;
-  bool translated_ = false;  // rows go through table_
+  bool translated_ = false;  // pixels go through table_
   std::array<uint8_t, 256> table_{};
   std::vector<uint8_t> plane_;  // true colour: width * height values
   std::vector<uint8_t> row_;    // the translated row
@@ -107,21 +127,47 @@ PixelValues::PixelValues(const cBitmap& bitmap, Rule rule) : bitmap_(bitmap) {
   }
   // A palette repeats entries (a file's unused ones are all black): the
   // rule runs once per run of equal entries.
-  for (int i = 0; i < 256; ++i) {
-    const cPixel entry = bitmap.GetPaletteEntry(static_cast<uint8_t>(i));
-    const cPixel previous = bitmap.GetPaletteEntry(static_cast<uint8_t>(i - 1));
-    const bool repeated = i > 0 && entry.red == previous.red && entry.green == previous.green &&
-                          entry.blue == previous.blue && entry.alpha == previous.alpha;
-    table_[i] = repeated ? table_[i - 1] : static_cast<uint8_t>(rule(entry));
+  table_[0] = static_cast<uint8_t>(rule(bitmap.GetPaletteEntry(0)));
+  for (int i = 1; i < 256; ++i) {
+    const uint8_t index = static_cast<uint8_t>(i);
+    table_[i] = bitmap.SamePaletteEntries(index, index - 1)
+                    ? table_[i - 1]
+                    : static_cast<uint8_t>(rule(bitmap.GetPaletteEntry(index)));
   }
   translated_ = true;
   row_.resize(static_cast<size_t>(width));
 }
 
+template <class Convert, class Store>
+void PixelValues::ForEachGroup(int y, Convert convert, Store store) const {
+  const uint8_t* row = StoredRow(y);
+  const int groups = row ? bitmap_.GetWidth() / 8 : 0;
+  uint64_t last = groups > 0 ? ~LoadEight(row) : 0;  // unlike the first group
+  decltype(convert(last)) result{};
+  for (int group = 0; group < groups; ++group) {
+    const uint64_t indices = LoadEight(row + 8 * group);
+    if (indices != last) {
+      last = indices;
+      result = convert(Translate(row + 8 * group, indices));
+    }
+    store(group, result);
+  }
+}
+
+// The eight-pixel bytes of row y, one per group, a bit set where the value
+// has any of the bits of `bits`: width / 8 of them into `bytes`.
+void PackRow(const PixelValues& values, int y, uint8_t bits, uint8_t* bytes);
+
 // An 8 x 8 cell's pixel values: eight rows of eight, top first.
 constexpr int kCellSize = 8;
 struct Cell {
   uint64_t rows[kCellSize];
+  bool operator==(const Cell& other) const {
+    for (int row = 0; row < kCellSize; ++row) {
+      if (rows[row] != other.rows[row]) return false;
+    }
+    return true;
+  }
 };
 
 // Cell number `cellX` of a row of cells, whose kCellSize pixel rows are `rows`.
@@ -131,9 +177,30 @@ inline Cell CellAt(const uint8_t* const* rows, int cellX) {
   return cell;
 }
 
+// For each cell of a row of `cells` cells whose pixel rows are `rows`, left
+// to right: store(cell number, convert(cell)), until a store returns false
+// (then false). A cell like the one before it (most of a picture's
+// background) takes that one's result, not converted again.
+template <class Convert, class Store>
+bool ForEachCell(const uint8_t* const* rows, int cells, Convert convert, Store store) {
+  Cell last{};
+  if (cells > 0) last.rows[0] = ~LoadEight(rows[0]);  // unlike the first cell
+  decltype(convert(last)) result{};
+  for (int cellX = 0; cellX < cells; ++cellX) {
+    const Cell cell = CellAt(rows, cellX);
+    if (!(cell == last)) {
+      last = cell;
+      result = convert(cell);
+    }
+    if (!store(cellX, result)) return false;
+  }
+  return true;
+}
+
 // The values met in a cell, in scan order (rows from the top, each from
 // the left): the first, the first other one, and the first pixel of any
-// third.
+// third. `others(row, value)` gives the flags (as NonZeroBytes does) of the
+// row's pixels that are not of `value`'s colour.
 struct CellScan {
   uint8_t first = 0;
   bool hasSecond = false;
@@ -142,7 +209,29 @@ struct CellScan {
   int thirdColumn = 0;  // within the cell
   int thirdRow = 0;
 };
-CellScan ScanCell(const Cell& cell);
+
+template <class Others>
+CellScan ScanCell(const Cell& cell, Others others) {
+  CellScan scan;
+  scan.first = ByteAt(cell.rows[0], 0);
+  int row = 0;
+  uint64_t notFirst = 0;
+  while (row < kCellSize && (notFirst = others(cell.rows[row], scan.first)) == 0) ++row;
+  if (row == kCellSize) return scan;
+  scan.hasSecond = true;
+  scan.second = ByteAt(cell.rows[row], FirstFlag(notFirst));
+  for (; row < kCellSize; ++row) {
+    const uint64_t thirds =
+        others(cell.rows[row], scan.first) & others(cell.rows[row], scan.second);
+    if (thirds) {
+      scan.hasThird = true;
+      scan.thirdColumn = FirstFlag(thirds);
+      scan.thirdRow = row;
+      break;
+    }
+  }
+  return scan;
+}
 
 // The display-colour check of the converters that read palette indices: a
 // palettised picture passes as it is; in a true-colour picture every pixel

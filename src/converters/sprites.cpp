@@ -40,6 +40,10 @@ constexpr SpriteKind kUnmaskedSprite{"process_unmaskedsprite", false};
 constexpr uint8_t kMaskBit = 1;
 constexpr uint8_t kGraphicBit = 2;
 
+struct MaskAndGraphic {
+  uint8_t mask, graphic;
+};
+
 PixelValues SpriteBits(const cBitmap& bitmap, bool masked) {
   return PixelValues(bitmap, [masked](const cPixel& pixel) {
     const bool mask = pixel.IsMaskColour();
@@ -48,16 +52,22 @@ PixelValues SpriteBits(const cBitmap& bitmap, bool masked) {
 }
 
 void AppendSprite(const cBitmap& bitmap, bool masked, cBinWriter& writer) {
-  PixelValues bits = SpriteBits(bitmap, masked);
-  const int groups = bitmap.GetWidth() / 8;
-  std::vector<uint8_t> bytes(static_cast<size_t>(groups) * (masked ? 2 : 1));
+  const PixelValues bits = SpriteBits(bitmap, masked);
+  const int bytesPerGroup = masked ? 2 : 1;
+  std::vector<uint8_t> bytes(static_cast<size_t>(bitmap.GetWidth() / 8 * bytesPerGroup));
   for (int y = 0; y < bitmap.GetHeight(); ++y) {
-    const uint8_t* row = bits.Row(y);
-    uint8_t* next = bytes.data();
-    for (int j = 0; j < groups; ++j) {
-      if (masked) *next++ = PackEightPixels(row + 8 * j, kMaskBit);
-      *next++ = PackEightPixels(row + 8 * j, kGraphicBit);
-    }
+    uint8_t* row = bytes.data();
+    bits.ForEachGroup(
+        y,
+        [](uint64_t values) {
+          return MaskAndGraphic{PackEightPixels(values, kMaskBit),
+                                PackEightPixels(values, kGraphicBit)};
+        },
+        [row, masked, bytesPerGroup](int group, MaskAndGraphic pair) {
+          uint8_t* byte = row + bytesPerGroup * group;
+          if (masked) *byte++ = pair.mask;
+          *byte = pair.graphic;
+        });
     writer.AddBytes(bytes.data(), static_cast<int>(bytes.size()));
   }
 }

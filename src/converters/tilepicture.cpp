@@ -46,17 +46,25 @@ constexpr size_t kMaxTiles = 256;
 
 using Tile = std::array<uint8_t, kCellSize>;
 
-// The tiles of all cells, in cell-number (column-major) order, cut a pixel
-// row at a time.
+// The tiles of all cells, in cell-number (column-major) order, cut a row of
+// cells at a time.
 std::vector<Tile> CutCells(const cBitmap& bitmap, int charWidth, int charHeight) {
   std::vector<Tile> cells(static_cast<size_t>(charWidth) * static_cast<size_t>(charHeight));
   PixelValues indices(bitmap);
-  for (int y = 0; y < kCellSize * charHeight; ++y) {
-    const uint8_t* row = indices.Row(y);
-    for (int cellX = 0; cellX < charWidth; ++cellX) {
-      Tile& tile = cells[static_cast<size_t>(cellX) * charHeight + y / kCellSize];
-      tile[y % kCellSize] = PackEightPixels(row + kCellSize * cellX, 0xFF);
-    }
+  for (int cellY = 0; cellY < charHeight; ++cellY) {
+    const uint8_t* rows[kCellSize];
+    for (int row = 0; row < kCellSize; ++row) rows[row] = indices.Row(kCellSize * cellY + row);
+    ForEachCell(
+        rows, charWidth,
+        [](const Cell& cell) {
+          Tile tile;
+          for (int row = 0; row < kCellSize; ++row) tile[row] = PackEightPixels(cell.rows[row], 0xFF);
+          return tile;
+        },
+        [&](int cellX, const Tile& tile) {
+          cells[static_cast<size_t>(cellX) * charHeight + cellY] = tile;
+          return true;
+        });
   }
   return cells;
 }

@@ -37,12 +37,17 @@ constexpr int kCellRows = kScreenHeight / kCellSize;     // 24
 constexpr int kBitmapBytes = kDisplayBytesPerRow * kScreenHeight;
 constexpr uint8_t kFlash = 0x80;
 
-// The colours of eight pixels: the palette index's low four bits, black
-// (colour bits 0) whatever its bright bit.
-uint64_t ScreenColours(uint64_t indices) {
-  const uint64_t colours = indices & EveryByte(kBrightBit | kColourBits);
-  const uint64_t coloured = NonZeroBytes(colours & EveryByte(kColourBits)) >> 7;  // 1 per byte
-  return colours & coloured * 0xFF;
+// A palette index's colour: its low four bits, black (colour bits 0)
+// whatever its bright bit.
+int ScreenColour(int index) {
+  const int colour = index & (kBrightBit | kColourBits);
+  return (colour & kColourBits) == 0 ? 0 : colour;
+}
+
+// The flags of the eight pixels whose colour is not `index`'s.
+uint64_t OtherColours(uint64_t indices, uint8_t index) {
+  if ((index & kColourBits) == 0) return NonZeroBytes(indices & EveryByte(kColourBits));
+  return NonZeroBytes((indices ^ EveryByte(index)) & EveryByte(kBrightBit | kColourBits));
 }
 
 // The attribute byte of a cell from its colours in scan order: the first is
@@ -50,8 +55,8 @@ uint64_t ScreenColours(uint64_t indices) {
 // flash bit. A black ink or paper takes the other's brightness; a dull ink
 // on a bright paper needs more than the attribute can say (flash).
 uint8_t CellAttribute(const CellScan& colours) {
-  int ink = colours.first;
-  int paper = colours.hasSecond ? colours.second : 0;
+  int ink = ScreenColour(colours.first);
+  int paper = colours.hasSecond ? ScreenColour(colours.second) : 0;
   uint8_t flash = colours.hasThird ? kFlash : 0;
   if ((ink & kColourBits) == 0) {
     ink = paper & kBrightBit;
@@ -66,9 +71,22 @@ uint8_t CellAttribute(const CellScan& colours) {
 // The byte of eight pixels: a bit set for each pixel of the ink's colour
 // number (bright or not).
 uint8_t InkPixels(uint64_t indices, uint8_t ink) {
-  const uint64_t otherColour =
-      NonZeroBytes((indices ^ EveryByte(ink)) & EveryByte(kColourBits));
+  const uint64_t otherColour = NonZeroBytes((indices ^ EveryByte(ink)) & EveryByte(kColourBits));
   return PackFlags(~otherColour & kEveryHighBit);
+}
+
+struct CellBytes {
+  uint8_t bitmap[kCellSize];  // its pixel rows, top first
+  uint8_t attribute;
+};
+
+CellBytes ConvertCell(const Cell& cell) {
+  const CellScan colours = ScanCell(cell, OtherColours);
+  CellBytes bytes;
+  for (int row = 0; row < kCellSize; ++row)
+    bytes.bitmap[row] = InkPixels(cell.rows[row], colours.first);
+  bytes.attribute = CellAttribute(colours);
+  return bytes;
 }
 
 // Works out each cell, a row of cells at a time: its attribute byte, and
@@ -76,18 +94,16 @@ uint8_t InkPixels(uint64_t indices, uint8_t ink) {
 void ConvertCells(PixelValues& indices, uint8_t* bitmap, uint8_t* attributes) {
   for (int cellY = 0; cellY < kCellRows; ++cellY) {
     const uint8_t* rows[kCellSize];
-    for (int row = 0; row < kCellSize; ++row) rows[row] = indices.Row(kCellSize * cellY + row);
-    for (int cellX = 0; cellX < kCellColumns; ++cellX) {
-      const Cell cell = CellAt(rows, cellX);
-      Cell colours;
-      for (int row = 0; row < kCellSize; ++row) colours.rows[row] = ScreenColours(cell.rows[row]);
-      const CellScan scan = ScanCell(colours);
-      attributes[kCellColumns * cellY + cellX] = CellAttribute(scan);
-      for (int row = 0; row < kCellSize; ++row) {
-        bitmap[DisplayOffset(kCellSize * cellX, kCellSize * cellY + row)] =
-            InkPixels(cell.rows[row], scan.first);
-      }
+    uint8_t* bitmapRows[kCellSize];
+    for (int row = 0; row < kCellSize; ++row) {
+      rows[row] = indices.Row(kCellSize * cellY + row);
+      bitmapRows[row] = bitmap + DisplayOffset(0, kCellSize * cellY + row);
     }
+    ForEachCell(rows, kCellColumns, ConvertCell, [&](int cellX, const CellBytes& bytes) {
+      for (int row = 0; row < kCellSize; ++row) bitmapRows[row][cellX] = bytes.bitmap[row];
+      attributes[kCellColumns * cellY + cellX] = bytes.attribute;
+      return true;
+    });
   }
 }
 

@@ -162,12 +162,12 @@ void cListing::ItemBlock(const std::string& fileName, const char* tag, int addre
   item_.address = address;
   line_.assign(listing_text::kDataType).append(type.comment).append("\n");
   line_.append(listing_text::kInputFile).append(fileName).append("\n");
-  Write(line_);
-  Symbol(tag, "address", address);
+  AppendSymbol(tag, "address", address);
   const int64_t* value = values.begin();
   for (int i = 0; i < SymbolCount(type) && value != values.end(); ++i, ++value) {
-    Symbol(tag, type.symbols[i], *value);
+    AppendSymbol(tag, type.symbols[i], *value);
   }
+  Write(line_);
 }
 
 void cListing::Comment(const char* format, ...) {
@@ -182,12 +182,17 @@ void cListing::Comment(const char* format, ...) {
 }
 
 void cListing::Symbol(const char* tag, const char* name, int64_t value) {
+  line_.clear();
+  AppendSymbol(tag, name, value);
+  Write(line_);
+}
+
+void cListing::AppendSymbol(const char* tag, const char* name, int64_t value) {
   SymbolFact fact;
   fact.name.append(tag).append("_").append(name);
   fact.value = value;
-  line_.assign(fact.name).append(RowOf(form_).separator);
+  line_.append(fact.name).append(RowOf(form_).separator);
   AppendNumber(line_, value);
   line_ += '\n';
-  Write(line_);
   item_.symbols.push_back(std::move(fact));
 }

@@ -141,6 +141,8 @@ class cListing {
  private:
   void Write(const std::string& text);
   void Lines(const char* text) { Write(text); }
+  // A symbol's line appended to line_, and its fact kept.
+  void AppendSymbol(const char* tag, const char* name, int64_t value);
 
   FILE* file_;
   SymbolForm form_;

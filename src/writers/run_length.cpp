@@ -49,10 +49,16 @@ class Encoder {
   }
 
   // The units alike from `run` on (the first kMinRun known alike), at most
-  // kMaxCount.
+  // kMaxCount: eight bytes a step against the unit repeated, then unit by
+  // unit.
   int RunLength(int run) const {
     const int end = run + kMaxCount < count_ ? run + kMaxCount : count_;
+    constexpr int kUnitsPerStep = 8 / kUnit;
+    uint8_t repeated[8];
+    for (int i = 0; i < 8; ++i) repeated[i] = data_[run * kUnit + i % kUnit];
     int next = run + kMinRun;
+    while (next + kUnitsPerStep <= end && memcmp(data_ + next * kUnit, repeated, 8) == 0)
+      next += kUnitsPerStep;
     while (next < end && SameUnit(next, run)) ++next;
     return next - run;
   }
