@@ -9,33 +9,11 @@
 
 #include "bitmap/bitmap.h"
 #include "bitmap/display_colours.h"
+#include "writers/eight_bytes.h"
 
-// Eight pixels as one 64-bit word: pixel x + i in byte i (bits 8i .. 8i + 7),
-// so that a test of every byte at once (NonZeroBytes) and one packing step
-// (PackFlags) make the byte of eight pixels.
-constexpr uint64_t kEveryLowBit = 0x0101010101010101ull;   // bit 0 of each byte
-constexpr uint64_t kEveryHighBit = 0x8080808080808080ull;  // bit 7 of each byte
-
-// Written out byte by byte, which compilers make one load (a byte swap too
-// where words are big-endian).
-inline uint64_t LoadEight(const uint8_t* b) {
-  return uint64_t{b[0]} | uint64_t{b[1]} << 8 | uint64_t{b[2]} << 16 | uint64_t{b[3]} << 24 |
-         uint64_t{b[4]} << 32 | uint64_t{b[5]} << 40 | uint64_t{b[6]} << 48 | uint64_t{b[7]} << 56;
-}
-inline void StoreEight(uint64_t eight, uint8_t* bytes) {
-  for (int i = 0; i < 8; ++i) bytes[i] = static_cast<uint8_t>(eight >> 8 * i);
-}
-inline uint64_t EveryByte(uint8_t value) { return value * kEveryLowBit; }
-inline uint8_t ByteAt(uint64_t eight, int i) { return static_cast<uint8_t>(eight >> 8 * i); }
-
-// Bit 7 of each byte set where that byte is not 0, every other bit clear.
-// Adding 0x7F to a byte's low seven bits reaches bit 7 unless they are all
-// 0, and never carries into the next byte.
-inline uint64_t NonZeroBytes(uint64_t eight) {
-  return (((eight & ~kEveryHighBit) + ~kEveryHighBit) | eight) & kEveryHighBit;
-}
-// The first byte (0..7) whose bit 7 is set in `flags`, which must not be 0.
-inline int FirstFlag(uint64_t flags) { return __builtin_ctzll(flags) / 8; }
+// Eight pixels as one word (see writers/eight_bytes.h): pixel x + i in
+// byte i, so that a test of every byte at once (NonZeroBytes) and one
+// packing step (PackFlags) make the byte of eight pixels.
 
 // Eight-pixel byte: the flags of eight pixels (bit 7 of each byte, as
 // NonZeroBytes gives them), the leftmost pixel in bit 7:
@@ -163,10 +141,9 @@ constexpr int kCellSize = 8;
 struct Cell {
   uint64_t rows[kCellSize];
   bool operator==(const Cell& other) const {
-    for (int row = 0; row < kCellSize; ++row) {
-      if (rows[row] != other.rows[row]) return false;
-    }
-    return true;
+    uint64_t differences = 0;  // one test for the eight rows
+    for (int row = 0; row < kCellSize; ++row) differences |= rows[row] ^ other.rows[row];
+    return differences == 0;
   }
 };
 

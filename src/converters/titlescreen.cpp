@@ -71,8 +71,7 @@ uint8_t CellAttribute(const CellScan& colours) {
 // The byte of eight pixels: a bit set for each pixel of the ink's colour
 // number (bright or not).
 uint8_t InkPixels(uint64_t indices, uint8_t ink) {
-  const uint64_t otherColour = NonZeroBytes((indices ^ EveryByte(ink)) & EveryByte(kColourBits));
-  return PackFlags(~otherColour & kEveryHighBit);
+  return PackFlags(ZeroBytes((indices ^ EveryByte(ink)) & EveryByte(kColourBits)));
 }
 
 struct CellBytes {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "writers/eight_bytes.h"
+
 namespace {
 
 constexpr int kMaxCount = 126;  // units in one literal or run record
@@ -33,34 +35,60 @@ class Encoder {
 
  private:
   // The first unit from p on that starts a run of kMinRun = 3 (count_ when
-  // none). A run at q needs units q + 1 and q + 2 alike: where they differ,
-  // neither q nor q + 1 starts one, so a literal stretch is read about once.
+  // none): one that equals the next unit, which equals the one after. Eight
+  // bytes of starts are tested at once, each word against the words one
+  // and two units on; the last few units, which those would read past,
+  // one by one.
   int NextRun(int p) const {
-    while (p + 2 < count_) {
-      if (!SameUnit(p + 1, p + 2)) {
-        p += 2;
-      } else if (SameUnit(p, p + 1)) {
-        return p;
-      } else {
-        ++p;
-      }
+    for (; p + kUnitsPerWord + 2 <= count_; p += kUnitsPerWord) {
+      const uint64_t here = Word(p), next = Word(p + 1), after = Word(p + 2);
+      const uint64_t starts = WholeUnits(ZeroBytes((here ^ next) | (next ^ after)));
+      if (starts) return p + FirstFlag(starts) / kUnit;
+    }
+    for (; p + 2 < count_; ++p) {
+      if (SameUnit(p, p + 1) && SameUnit(p + 1, p + 2)) return p;
     }
     return count_;
   }
 
   // The units alike from `run` on (the first kMinRun known alike), at most
-  // kMaxCount: eight bytes a step against the unit repeated, then unit by
-  // unit.
+  // kMaxCount: a word a step against the unit repeated, the run ending at
+  // the first unit of a word that differs; the item's last few units, which
+  // a word would read past, one by one.
   int RunLength(int run) const {
     const int end = run + kMaxCount < count_ ? run + kMaxCount : count_;
-    constexpr int kUnitsPerStep = 8 / kUnit;
-    uint8_t repeated[8];
-    for (int i = 0; i < 8; ++i) repeated[i] = data_[run * kUnit + i % kUnit];
+    const uint64_t repeated = RepeatedUnit(run);
     int next = run + kMinRun;
-    while (next + kUnitsPerStep <= end && memcmp(data_ + next * kUnit, repeated, 8) == 0)
-      next += kUnitsPerStep;
-    while (next < end && SameUnit(next, run)) ++next;
-    return next - run;
+    while (next < end && next + kUnitsPerWord <= count_) {
+      const uint64_t differing = AnyOfUnits(NonZeroBytes(Word(next) ^ repeated));
+      if (differing) {
+        next += FirstFlag(differing) / kUnit;
+        break;
+      }
+      next += kUnitsPerWord;
+    }
+    while (next < end && next + kUnitsPerWord > count_ && SameUnit(next, run)) ++next;
+    return (next < end ? next : end) - run;
+  }
+
+  static constexpr int kUnitsPerWord = 8 / kUnit;
+  // The eight bytes from unit p on.
+  uint64_t Word(int p) const { return LoadEight(data_ + p * kUnit); }
+  // Unit p in each of a word's places.
+  uint64_t RepeatedUnit(int p) const {
+    if (kUnit == 1) return EveryByte(data_[p]);
+    const uint64_t unit = data_[kUnit * p] | uint64_t{data_[kUnit * p + 1]} << 8;
+    return unit * 0x0001000100010001ull;
+  }
+  // Flags of the units all (or any) of whose bytes are flagged, at each
+  // unit's first byte.
+  static uint64_t WholeUnits(uint64_t byteFlags) {
+    if (kUnit == 1) return byteFlags;
+    return byteFlags & byteFlags >> 8 & 0x0080008000800080ull;
+  }
+  static uint64_t AnyOfUnits(uint64_t byteFlags) {
+    if (kUnit == 1) return byteFlags;
+    return (byteFlags | byteFlags >> 8) & 0x0080008000800080ull;
   }
 
   bool SameUnit(int a, int b) const {
