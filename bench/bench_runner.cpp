@@ -48,9 +48,9 @@ constexpr long long kMaxInstructionsPerItem = 90000;
 constexpr double kMaxSyscallsPerInputFile = 4.0;
 constexpr long kMaxResidentKb = 4 * 1024;
 constexpr long kResidentSlackKb = 1024;
-constexpr int kCopies = 10;      // the long run: ten times the corpus
-constexpr int kFixedRuns = 41;   // runs of the empty script
-constexpr int kMostLzRuns = 3;   // runs of the corpus as generated: its LZ items are slow
+constexpr int kCopies = 10;     // the long run: ten times the corpus
+constexpr int kFixedRuns = 41;  // runs of the empty script
+constexpr int kMostLzRuns = 3;  // runs of the corpus as generated: its LZ items are slow
 
 struct Measurement {
   double seconds = 0;
@@ -184,12 +184,12 @@ bool RunTool(const std::string& tool, const std::string& script, Series& series)
 
 // The scripts of one benchmark, written beside the corpus's own.
 struct Scripts {
-  std::string corpus;      // as generated, with its compresslz items
-  std::string manifest;    // the corpus's input files, script first
-  std::string runLength;   // the corpus, its compresslz items built with run-length coding
-  std::string small;       // its first 10 items, likewise
-  std::string repeated;    // the corpus kCopies times over
-  std::string empty;       // nothing at all
+  std::string corpus;     // as generated, with its compresslz items
+  std::string manifest;   // the corpus's input files, script first
+  std::string runLength;  // the corpus, its compresslz items built with run-length coding
+  std::string small;      // its first 10 items, likewise
+  std::string repeated;   // the corpus kCopies times over
+  std::string empty;      // nothing at all
   int lzItems = 0;
 };
 
@@ -317,12 +317,12 @@ int main(int argc, char** argv) {
 
   Report report;
   const double wallRatio = corpus.MedianSeconds() / std::max(1e-9, floorRuns.MedianSeconds());
-  const double cpuRatio =
-      corpus.MedianCpuSeconds() / std::max(1e-9, floorRuns.MedianCpuSeconds());
+  const double cpuRatio = corpus.MedianCpuSeconds() / std::max(1e-9, floorRuns.MedianCpuSeconds());
   printf("%s", ReadText("floor.log").c_str());
-  printf("kestrip on %d items, compresslz built with run-length coding (%d runs, output %lld + "
-         "%lld bytes)\n",
-         items, runs, binaryBytes, listingBytes);
+  printf(
+      "kestrip on %d items, compresslz built with run-length coding (%d runs, output %lld + "
+      "%lld bytes)\n",
+      items, runs, binaryBytes, listingBytes);
   printf("                                  wall        CPU\n");
   printf("  kestrip median              %8.1f ms %7.1f ms\n", corpus.MedianSeconds() * 1000,
          corpus.MedianCpuSeconds() * 1000);

@@ -14,8 +14,8 @@
 
 #include "bitmap/bitmap.h"
 #include "canvas.h"
-#include "image_test_helpers.h"
 #include "converters/pixel_helpers.h"
+#include "image_test_helpers.h"
 #include "palettes.h"
 #include "scenes.h"
 #include "test_support.h"
@@ -240,7 +240,8 @@ TEST(FastPathsTest, GroupsAndRowsMatchTheRuleForEachPixel) {
           [&](int group, uint64_t eight) {
             groupsSeen.push_back(group);
             for (int i = 0; i < 8; ++i)
-              EXPECT_EQ(ByteAt(eight, i), expected[8 * group + i]) << "row " << y << " x " << 8 * group + i;
+              EXPECT_EQ(ByteAt(eight, i), expected[8 * group + i])
+                  << "row " << y << " x " << 8 * group + i;
           });
       ASSERT_EQ(groupsSeen.size(), static_cast<size_t>(canvas.width() / 8)) << "row " << y;
       for (size_t i = 0; i < groupsSeen.size(); ++i) EXPECT_EQ(groupsSeen[i], static_cast<int>(i));
@@ -303,8 +304,8 @@ TEST(FastPathsTest, CellScanMatchesAScanPixelByPixel) {
         pixels[y][x] = static_cast<uint8_t>(random() % spread == 0 ? random() % colours * 5 : 0);
       cell.rows[y] = LoadEight(pixels[y]);
     }
-    const CellScan scan =
-        ScanCell(cell, [](uint64_t row, uint8_t value) { return NonZeroBytes(row ^ EveryByte(value)); });
+    const CellScan scan = ScanCell(
+        cell, [](uint64_t row, uint8_t value) { return NonZeroBytes(row ^ EveryByte(value)); });
     // Pixel by pixel.
     int first = -1, second = -1, thirdX = -1, thirdY = -1;
     for (int y = 0; y < 8 && thirdX < 0; ++y) {

@@ -1,13 +1,13 @@
 // The formatting of progress and listing lines must give printf's text for
 // every format, whether it is done here or handed to vsnprintf.
+#include "io/format.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <string>
-
-#include "io/format.h"
 
 namespace {
 
@@ -48,7 +48,8 @@ TEST(FormatTest, EveryConversionGivesPrintfsText) {
        Printed(" Bitmap image is %lldx%lld\n", 256LL, -9000000000LL)},
       {Formatted("%s compression used saving %d bytes", "byte", 1638),
        Printed("%s compression used saving %d bytes", "byte", 1638)},
-      {Formatted("data now at %0.1f%% original size", 20.05), Printed("data now at %0.1f%% original size", 20.05)},
+      {Formatted("data now at %0.1f%% original size", 20.05),
+       Printed("data now at %0.1f%% original size", 20.05)},
       {Formatted("%0.1f %0.1f %0.1f %.3f", 0.25, 0.35, 1e300, 2.0 / 3),
        Printed("%0.1f %0.1f %0.1f %.3f", 0.25, 0.35, 1e300, 2.0 / 3)},
       {Formatted("%0.1f %0.1f", INFINITY, -0.0), Printed("%0.1f %0.1f", INFINITY, -0.0)},

@@ -1,6 +1,8 @@
 // Reading input files whole: every length against every limit, files with
 // no length to trust (a pipe, read in growing steps), and the run's record
 // of what it read.
+#include "io/input_file.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -8,7 +10,6 @@
 #include <string>
 #include <thread>
 
-#include "io/input_file.h"
 #include "io/run_files.h"
 #include "test_support.h"
 
@@ -20,7 +21,9 @@ Bytes Numbered(size_t size) {
   return bytes;
 }
 
-Bytes Held(const InputBytes& bytes) { return Bytes(bytes.data.get(), bytes.data.get() + bytes.size); }
+Bytes Held(const InputBytes& bytes) {
+  return Bytes(bytes.data.get(), bytes.data.get() + bytes.size);
+}
 
 }  // namespace
 
@@ -31,9 +34,12 @@ TEST(InputFileTest, ReadsAFileWholeOrItsFirstLimitBytes) {
     size_t held;
   };
   const Case cases[] = {
-      {0, 100, InputStatus::kRead, 0},          {1, 100, InputStatus::kRead, 1},
-      {100, 100, InputStatus::kRead, 100},      {101, 100, InputStatus::kTooLarge, 100},
-      {70000, 1 << 20, InputStatus::kRead, 70000}, {70000, 65536, InputStatus::kTooLarge, 65536},
+      {0, 100, InputStatus::kRead, 0},
+      {1, 100, InputStatus::kRead, 1},
+      {100, 100, InputStatus::kRead, 100},
+      {101, 100, InputStatus::kTooLarge, 100},
+      {70000, 1 << 20, InputStatus::kRead, 70000},
+      {70000, 65536, InputStatus::kTooLarge, 65536},
       {5, 0, InputStatus::kTooLarge, 0},
   };
   TempDir dir;

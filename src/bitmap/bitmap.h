@@ -77,7 +77,7 @@ class cBitmap {
   // nothing is loaded.
   const uint8_t* GetRow(int y) const {
     return loaded_ && !picture_.trueColour && y >= 0 && y < picture_.height ? picture_.Row(y)
-                                                                             : nullptr;
+                                                                            : nullptr;
   }
   // The colour of palette entry `index` (0..255), so that callers can work
   // a pixel's properties out once per entry instead of once per pixel.

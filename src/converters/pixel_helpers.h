@@ -150,7 +150,8 @@ struct Cell {
 // Cell number `cellX` of a row of cells, whose kCellSize pixel rows are `rows`.
 inline Cell CellAt(const uint8_t* const* rows, int cellX) {
   Cell cell;
-  for (int row = 0; row < kCellSize; ++row) cell.rows[row] = LoadEight(rows[row] + kCellSize * cellX);
+  for (int row = 0; row < kCellSize; ++row)
+    cell.rows[row] = LoadEight(rows[row] + kCellSize * cellX);
   return cell;
 }
 

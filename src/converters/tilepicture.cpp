@@ -58,7 +58,8 @@ std::vector<Tile> CutCells(const cBitmap& bitmap, int charWidth, int charHeight)
         rows, charWidth,
         [](const Cell& cell) {
           Tile tile;
-          for (int row = 0; row < kCellSize; ++row) tile[row] = PackEightPixels(cell.rows[row], 0xFF);
+          for (int row = 0; row < kCellSize; ++row)
+            tile[row] = PackEightPixels(cell.rows[row], 0xFF);
           return tile;
         },
         [&](int cellX, const Tile& tile) {

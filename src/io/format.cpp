@@ -15,9 +15,9 @@ void AppendNumber(std::string& out, Number number) {
 // "%.Nf" rounds the exact value to N decimals, half to even, as to_chars does.
 void AppendFixed(std::string& out, double value, int decimals) {
   char digits[400];  // the longest double in fixed notation, with up to 9 decimals
-  out.append(digits,
-             std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals)
-                 .ptr);
+  out.append(
+      digits,
+      std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals).ptr);
 }
 
 // Does one conversion, `spec` just past its '%'; returns the character after
