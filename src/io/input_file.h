@@ -35,6 +35,6 @@ struct InputBytes {
 // `identity`, when given, receives the file's identity.
 InputStatus ReadInputFile(const char* path, size_t limit, InputBytes& bytes,
                           FileIdentity* identity = nullptr);
-// The same, the bytes copied into a vector.
+// The same into a vector.
 InputStatus ReadInputFile(const char* path, size_t limit, std::vector<uint8_t>& bytes,
                           FileIdentity* identity = nullptr);
