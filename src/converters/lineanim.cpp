@@ -26,8 +26,8 @@ namespace {
 // Built without a length limit, so every frame of a long base name is named
 // in full.
 std::string FrameFileName(const std::string& baseName, int frameNumber) {
-  char number[16];
-  snprintf(number, sizeof number, "%03d", frameNumber);
+  std::string number = std::to_string(frameNumber);  // frame numbers start at 1
+  if (number.size() < 3) number.insert(0, 3 - number.size(), '0');
   return baseName + number + ".bmp";
 }
 

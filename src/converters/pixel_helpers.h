@@ -3,7 +3,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
