@@ -23,7 +23,7 @@
 
 namespace {
 
-// --- Run-length encoding, steps 1 to 7 as written ---------------------------------
+// --- Run-length encoding, unit by unit as the greedy rules say -------------------
 
 Bytes PlainRunLength(const Bytes& data, int unitSize) {
   const int n = static_cast<int>(data.size()) / unitSize;
