@@ -20,27 +20,27 @@ void AppendFixed(std::string& out, double value, int decimals) {
       std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals).ptr);
 }
 
-// Does one conversion, `spec` just past its '%'; returns the character after
+// Does one conversion, `conversion` just past its '%'; returns the character after
 // it, or null for a conversion left to vsnprintf.
-const char* Convert(std::string& out, const char* spec, va_list& arguments) {
-  if (spec[0] == '%') {
+const char* Convert(std::string& out, const char* conversion, va_list& arguments) {
+  if (conversion[0] == '%') {
     out += '%';
-    return spec + 1;
+    return conversion + 1;
   }
-  if (spec[0] == 's') {
+  if (conversion[0] == 's') {
     const char* text = va_arg(arguments, const char*);
     out += text ? text : "(null)";
-    return spec + 1;
+    return conversion + 1;
   }
-  if (spec[0] == 'd') {
+  if (conversion[0] == 'd') {
     AppendNumber(out, va_arg(arguments, int));
-    return spec + 1;
+    return conversion + 1;
   }
-  if (strncmp(spec, "lld", 3) == 0) {
+  if (strncmp(conversion, "lld", 3) == 0) {
     AppendNumber(out, va_arg(arguments, long long));
-    return spec + 3;
+    return conversion + 3;
   }
-  const char* fixed = spec[0] == '0' ? spec + 1 : spec;
+  const char* fixed = conversion[0] == '0' ? conversion + 1 : conversion;
   if (fixed[0] == '.' && fixed[1] >= '0' && fixed[1] <= '9' && fixed[2] == 'f') {
     AppendFixed(out, va_arg(arguments, double), fixed[1] - '0');
     return fixed + 3;
