@@ -20,7 +20,7 @@ void AppendFixed(std::string& out, double value, int decimals) {
       std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals).ptr);
 }
 
-// Does one conversion, `conversion` just past its '%'; returns the character after
+// Does one conversion, `conversion` pointing just past its %; returns the character after
 // it, or null for a conversion left to vsnprintf.
 const char* Convert(std::string& out, const char* conversion, va_list& arguments) {
   if (conversion[0] == '%') {
