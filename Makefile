@@ -37,7 +37,10 @@ fuzz:
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target kestrip_fuzzers
 	fuzz/run_fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
-# A generated corpus of BENCH_ITEMS items, timed BENCH_RUNS times against the I/O floor.
+# A generated corpus of BENCH_ITEMS items, its compresslz items built with run-length coding,
+# timed BENCH_RUNS times against the I/O floor, with its instructions (valgrind), system calls
+# (strace), fixed cost and memory; the corpus as generated is timed apart (README, "Fuzzing and
+# benchmark").
 bench: release
 	rm -rf $(BENCH_DIR)
 	$(RELEASE_DIR)/tools/kestrip-imagegen corpus $(BENCH_DIR) $(BENCH_ITEMS)

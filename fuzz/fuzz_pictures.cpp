@@ -11,7 +11,6 @@
 //   - a transparent pixel is the mask colour.
 #include <algorithm>
 #include <cstdint>
-#include <vector>
 
 #include "bitmap/bitmap.h"
 #include "bitmap/display_colours.h"
@@ -68,13 +67,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckPixels(bitmap, rows);
   if (width * height > kPixelsRead) return 0;
 
-  const PixelValues grey(bitmap, [](const cPixel& pixel) { return pixel.GetBrightness() < 0.5f; });
-  std::vector<uint8_t> row(static_cast<size_t>(width));
-  for (int y = 0; y < height; ++y) grey.ReadRow(y, row.data());
-  const PixelValues indices(bitmap, IndexOf);
-  for (int x = 0; x < width; x += 8) {
-    PackEightPixels(grey, x, static_cast<int>(height) - 1);  // past the edge for odd widths
-    indices.ReadEight(x, 0);
+  PixelValues ink(bitmap, IsInk);
+  const PixelValues indices(bitmap);
+  const auto pack = [](uint64_t values) { return PackEightPixels(values, 1); };
+  const auto keep = [](int, uint8_t) {};
+  for (int y = 0; y < height; ++y) {
+    ink.Row(y);
+    ink.ForEachGroup(y, pack, keep);
+    indices.ForEachGroup(y, pack, keep);
   }
   CheckDisplayColours("fuzz", "picture", bitmap);
   CheckNoPartialTransparency("fuzz", "picture", bitmap);

@@ -1,10 +1,13 @@
 // The shortcuts taken for speed must give the plain path's bytes: the
-// run-length encoder's literal skip, eight pixels read from a row at once,
-// and the converters' one look at a solid stretch of eight pixels. Each is
-// checked against a deliberately plain version kept here, on generated
-// pictures (which have solid stretches, dithering and edges) and on noise.
+// run-length encoder's eight-byte run steps and literal skips, the eight
+// pixels worked at once (packing, translation, a solid stretch's one
+// look-up), and the groups and cells that take the result of the one before
+// them. Each is checked against a deliberately plain version kept here, on
+// generated pictures (which have solid stretches, dithering and edges) and
+// on noise.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -12,6 +15,7 @@
 #include "bitmap/bitmap.h"
 #include "canvas.h"
 #include "converters/pixel_helpers.h"
+#include "image_test_helpers.h"
 #include "palettes.h"
 #include "scenes.h"
 #include "test_support.h"
@@ -19,7 +23,7 @@
 
 namespace {
 
-// --- Run-length encoding, steps 1 to 7 as written ---------------------------------
+// --- Run-length encoding, unit by unit as the greedy rules say -------------------
 
 Bytes PlainRunLength(const Bytes& data, int unitSize) {
   const int n = static_cast<int>(data.size()) / unitSize;
@@ -88,6 +92,20 @@ Bytes MixedBytes(std::mt19937& random, size_t size) {
 
 // --- Pictures -------------------------------------------------------------------
 
+// The eight-pixel byte, pixel by pixel: the leftmost pixel in bit 7.
+uint8_t PlainByte(const std::function<bool(int i)>& bitAt) {
+  uint8_t byte = 0;
+  for (int i = 0; i < 8; ++i) byte = static_cast<uint8_t>(byte << 1 | (bitAt(i) ? 1 : 0));
+  return byte;
+}
+
+cBitmap* LoadQuietly(const std::string& path, cBitmap& bitmap) {
+  testing::internal::CaptureStdout();
+  const bool loaded = bitmap.Load(path.c_str());
+  testing::internal::GetCapturedStdout();
+  return loaded ? &bitmap : nullptr;
+}
+
 std::string WritePicture(const TempDir& dir, const imagegen::Canvas& canvas) {
   const std::string path = dir / "picture.bmp";
   WriteBmp(path, canvas.ToImage(imagegen::DisplayPalette()));
@@ -144,10 +162,8 @@ Bytes PlainTitleScreen(const imagegen::Canvas& canvas) {
   }
   for (int y = 0; y < 192; ++y) {
     for (int x = 0; x < 256; x += 8) {
-      uint8_t byte = 0;
-      for (int i = 0; i < 8; ++i)
-        byte = PushBit(byte, (canvas.At(x + i, y) & 7) == (inks[32 * (y / 8) + x / 8] & 7));
-      bitmap[DisplayOffset(x, y)] = byte;
+      bitmap[DisplayOffset(x, y)] = PlainByte(
+          [&](int i) { return (canvas.At(x + i, y) & 7) == (inks[32 * (y / 8) + x / 8] & 7); });
     }
   }
   return Concat({bitmap, attributes});
@@ -166,38 +182,156 @@ TEST(FastPathsTest, RunLengthEncoderMatchesItsStepsAsWritten) {
   }
 }
 
-TEST(FastPathsTest, EightIndicesReadAtOnceMatchPixelByPixel) {
-  imagegen::Random random(3);
-  const imagegen::Canvas canvas = imagegen::Landscape(20, 5, random);
+TEST(FastPathsTest, EightPixelsPackedAtOnceMatchBitByBit) {
+  struct Case {
+    uint64_t values;  // pixel i in byte i
+    uint8_t bits;
+    uint8_t expected;
+  };
+  const Case cases[] = {
+      {0x0000000000000000ull, 0xFF, 0x00}, {0x0101010101010101ull, 0x01, 0xFF},
+      {0x0000000000000001ull, 0x01, 0x80}, {0x0100000000000000ull, 0x01, 0x01},
+      {0x0302010003020100ull, 0x02, 0x33}, {0x8000000000000080ull, 0x80, 0x81},
+      {0x7F00000000000000ull, 0x40, 0x01}, {0x00000000000000FEull, 0x01, 0x00},
+  };
+  for (const Case& test : cases)
+    EXPECT_EQ(PackEightPixels(test.values, test.bits), test.expected) << std::hex << test.values;
+
+  std::mt19937_64 random(8);
+  for (int round = 0; round < 20000; ++round) {
+    const uint64_t values = random() & (round % 2 ? 0x0303030303030303ull : ~0ull);
+    const uint8_t bits = static_cast<uint8_t>(1u << (round % 8));
+    uint8_t eight[8];
+    StoreEight(values, eight);
+    ASSERT_EQ(LoadEight(eight), values);
+    ASSERT_EQ(PackEightPixels(values, bits), PlainByte([&](int i) { return eight[i] & bits; }))
+        << std::hex << values << " bits " << int{bits};
+    ASSERT_EQ(PackEightPixels(values, 0xFF), PlainByte([&](int i) { return eight[i] != 0; }));
+  }
+}
+
+// Pictures with long solid stretches, repeated patterns and grain, as rows
+// whose width is not always a multiple of 8.
+std::vector<imagegen::Canvas> RowPictures() {
+  imagegen::Random random(12);
+  return {imagegen::Landscape(256, 24, random), imagegen::Creature(24, 16, true, random),
+          Noise(61, 9, 3, 21), Noise(40, 6, 40, 22), imagegen::Canvas(19, 3, 7)};
+}
+
+TEST(FastPathsTest, GroupsAndRowsMatchTheRuleForEachPixel) {
+  // The sprite rule: two bits a pixel from its colour.
+  const auto rule = [](const cPixel& pixel) {
+    return (pixel.IsMaskColour() ? 1 : 0) | (IsInk(pixel) ? 2 : 0);
+  };
+  const std::vector<Rgb> palette = imagegen::DisplayPalette();
+  for (const imagegen::Canvas& canvas : RowPictures()) {
+    TempDir dir;
+    WriteBmp(dir / "p.bmp", canvas.ToImage(palette));
+    cBitmap bitmap;
+    ASSERT_TRUE(LoadQuietly(dir / "p.bmp", bitmap));
+    PixelValues values(bitmap, rule);
+    const PixelValues indices(bitmap);
+    for (int y = 0; y < canvas.height(); ++y) {
+      std::vector<uint8_t> expected;
+      for (int x = 0; x < canvas.width(); ++x) expected.push_back(rule(bitmap.GetPixel(x, y)));
+      std::vector<int> groupsSeen;
+      values.ForEachGroup(
+          y, [](uint64_t eight) { return eight; },
+          [&](int group, uint64_t eight) {
+            groupsSeen.push_back(group);
+            for (int i = 0; i < 8; ++i)
+              EXPECT_EQ(ByteAt(eight, i), expected[8 * group + i])
+                  << "row " << y << " x " << 8 * group + i;
+          });
+      ASSERT_EQ(groupsSeen.size(), static_cast<size_t>(canvas.width() / 8)) << "row " << y;
+      for (size_t i = 0; i < groupsSeen.size(); ++i) EXPECT_EQ(groupsSeen[i], static_cast<int>(i));
+      indices.ForEachGroup(
+          y, [](uint64_t eight) { return eight; },
+          [&](int group, uint64_t eight) {
+            for (int i = 0; i < 8; ++i) EXPECT_EQ(ByteAt(eight, i), canvas.At(8 * group + i, y));
+          });
+      const uint8_t* row = values.Row(y);
+      EXPECT_EQ(std::vector<uint8_t>(row, row + canvas.width()), expected) << "row " << y;
+    }
+  }
+}
+
+TEST(FastPathsTest, CellsLikeTheOneBeforeTakeItsResult) {
+  // Cells of a tile picture repeat; each cell's result must be its own
+  // cell's, and a store that refuses ends the row there.
+  imagegen::Random random(13);
+  const imagegen::Canvas canvas = imagegen::TileLevel(128, 16, random);
   TempDir dir;
   WriteBmp(dir / "p.bmp", canvas.ToImage(imagegen::DisplayPalette()));
   cBitmap bitmap;
-  testing::internal::CaptureStdout();
-  ASSERT_TRUE(bitmap.Load((dir / "p.bmp").c_str()));
-  testing::internal::GetCapturedStdout();
-
-  struct Case {
-    int x, y;
-    int outside;  // pixels outside the image, each reported
-  };
-  const Case cases[] = {{0, 0, 0},  {12, 4, 0}, {13, 2, 1}, {16, 0, 4},
-                        {-3, 1, 3}, {0, -1, 8}, {0, 5, 8}};
-  for (const Case& test : cases) {
-    testing::internal::CaptureStdout();
-    const EightValues eight = PixelValues(bitmap, IndexOf).ReadEight(test.x, test.y);
-    const std::string messages = testing::internal::GetCapturedStdout();
-    for (int i = 0; i < 8; ++i) {
-      EXPECT_EQ(eight.value[i], canvas.At(test.x + i, test.y))
-          << test.x << "," << test.y << " +" << i;
-    }
-    size_t reported = 0;
-    for (size_t at = 0; (at = messages.find("outside image", at)) != std::string::npos; ++at)
-      ++reported;
-    EXPECT_EQ(reported, static_cast<size_t>(test.outside)) << test.x << "," << test.y;
+  ASSERT_TRUE(LoadQuietly(dir / "p.bmp", bitmap));
+  PixelValues indices(bitmap);
+  for (int cellY = 0; cellY < 2; ++cellY) {
+    const uint8_t* rows[kCellSize];
+    for (int row = 0; row < kCellSize; ++row) rows[row] = indices.Row(8 * cellY + row);
+    int converted = 0;
+    std::vector<int> stored;
+    const bool whole = ForEachCell(
+        rows, 16,
+        [&](const Cell& cell) {
+          ++converted;
+          return cell;
+        },
+        [&](int cellX, const Cell& cell) {
+          stored.push_back(cellX);
+          for (int row = 0; row < kCellSize; ++row) {
+            for (int x = 0; x < 8; ++x)
+              EXPECT_EQ(ByteAt(cell.rows[row], x), canvas.At(8 * cellX + x, 8 * cellY + row));
+          }
+          return cellX < 12;
+        });
+    EXPECT_FALSE(whole);
+    EXPECT_EQ(stored.size(), 13u);
+    EXPECT_LT(converted, 13) << "every cell converted: no cell was like the one before";
   }
-  EXPECT_EQ(bitmap.GetRow(5), nullptr);
-  EXPECT_EQ(bitmap.GetRow(-1), nullptr);
-  EXPECT_EQ(cBitmap().GetRow(0), nullptr);
+}
+
+TEST(FastPathsTest, CellScanMatchesAScanPixelByPixel) {
+  // Cells of one, two and three colours, the others first met anywhere.
+  std::mt19937 random(14);
+  for (int round = 0; round < 5000; ++round) {
+    Cell cell;
+    uint8_t pixels[8][8];
+    const int colours = 1 + static_cast<int>(random() % 3);
+    const int spread = static_cast<int>(random() % 64) + 1;
+    for (int y = 0; y < 8; ++y) {
+      for (int x = 0; x < 8; ++x)
+        pixels[y][x] = static_cast<uint8_t>(random() % spread == 0 ? random() % colours * 5 : 0);
+      cell.rows[y] = LoadEight(pixels[y]);
+    }
+    const CellScan scan = ScanCell(
+        cell, [](uint64_t row, uint8_t value) { return NonZeroBytes(row ^ EveryByte(value)); });
+    // Pixel by pixel.
+    int first = -1, second = -1, thirdX = -1, thirdY = -1;
+    for (int y = 0; y < 8 && thirdX < 0; ++y) {
+      for (int x = 0; x < 8 && thirdX < 0; ++x) {
+        const int v = pixels[y][x];
+        if (first < 0) {
+          first = v;
+        } else if (v != first && second < 0) {
+          second = v;
+        } else if (v != first && v != second) {
+          thirdX = x;
+          thirdY = y;
+        }
+      }
+    }
+    ASSERT_EQ(scan.first, first) << "round " << round;
+    ASSERT_EQ(scan.hasSecond, second >= 0) << "round " << round;
+    if (second >= 0) {
+      ASSERT_EQ(scan.second, second) << "round " << round;
+    }
+    ASSERT_EQ(scan.hasThird, thirdX >= 0) << "round " << round;
+    if (thirdX >= 0) {
+      ASSERT_EQ(scan.thirdColumn, thirdX) << "round " << round;
+      ASSERT_EQ(scan.thirdRow, thirdY) << "round " << round;
+    }
+  }
 }
 
 TEST(FastPathsTest, TitleScreenMatchesItsStepsAsWritten) {
@@ -229,16 +363,14 @@ TEST(FastPathsTest, BitPerPixelConvertersMatchPixelByPixel) {
     Bytes expected;
     for (int y = 0; y < 64; ++y) {
       for (int x = 0; x < 256; x += 8) {
-        uint8_t byte = 0;
-        for (int j = 0; j < 8; ++j) {
+        expected.push_back(PlainByte([&](int j) {
           const Rgb colour = palette[pictures[i].At(x + j, y)];
           cPixel pixel;
           pixel.red = colour.red;
           pixel.green = colour.green;
           pixel.blue = colour.blue;
-          byte = PushBit(byte, pixel.GetBrightness() < 0.5f);
-        }
-        expected.push_back(byte);
+          return pixel.GetBrightness() < 0.5f;
+        }));
       }
     }
     EXPECT_EQ(run.bytes, expected) << "picture " << i;
@@ -258,9 +390,8 @@ TEST(FastPathsTest, TilePictureMatchesPixelByPixel) {
     for (int cellY = 0; cellY < 6; ++cellY) {
       const size_t entry = run.bytes[static_cast<size_t>(cellX * 6 + cellY)];
       for (int row = 0; row < 8; ++row) {
-        uint8_t pixels = 0;
-        for (int x = 0; x < 8; ++x)
-          pixels = PushBit(pixels, picture.At(8 * cellX + x, 8 * cellY + row) != 0);
+        const uint8_t pixels =
+            PlainByte([&](int x) { return picture.At(8 * cellX + x, 8 * cellY + row) != 0; });
         EXPECT_EQ(run.bytes[cells + 8 * entry + row], pixels)
             << cellX << "," << cellY << " row " << row;
       }

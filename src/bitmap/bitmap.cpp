@@ -1,7 +1,7 @@
 #include "bitmap/bitmap.h"
 
 #include <cstdio>
-#include <vector>
+#include <cstring>
 
 #include "bitmap/bmp_decoder.h"
 #include "bitmap/display_colours.h"
@@ -16,10 +16,14 @@ constexpr PaletteEntry kMaskColour{255, 0, 255, 0};
 // A fully transparent pixel or palette entry is the mask colour, for every
 // converter; its alpha stays 0.
 void MaskTransparentColours(DecodedPicture& picture) {
+  const uint32_t alphaBits = EntryWord(PaletteEntry{0, 0, 0, 255});
+  const uint32_t maskColour = EntryWord(kMaskColour);
   for (PaletteEntry& entry : picture.palette) {
-    if (entry.alpha == 0) entry = kMaskColour;
+    const uint32_t word = EntryWord(entry);
+    entry = WordEntry((word & alphaBits) == 0 ? maskColour : word);
   }
   if (!picture.trueColour) return;
+  // True colour is always in a store of the decoder's own, rows one after another.
   const size_t count = static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height);
   uint8_t* pixel = picture.pixels.get();
   for (size_t i = 0; i < count; ++i, pixel += kTrueColourBytes) {
@@ -48,7 +52,7 @@ void cBitmap::Free() {
 
 bool cBitmap::Load(const char* fileName) {
   Progress("Loading bitmap image '%s'\n", fileName);
-  std::vector<uint8_t> file;
+  InputBytes file;
   const InputStatus status = ReadInputFile(fileName, kMaxPictureFileBytes, file);
   missing_ = status == InputStatus::kMissing;
   switch (status) {
@@ -65,13 +69,22 @@ bool cBitmap::Load(const char* fileName) {
       Fault(" Couldn't open/read BMP file\n");
       return false;
   }
-  return Decode(file.data(), file.size());
+  return Decode(file);
 }
 
 bool cBitmap::Decode(const uint8_t* file, size_t size) {
+  InputBytes copy;
+  copy.data.reset(new uint8_t[size > 0 ? size : 1]);
+  if (size > 0) memcpy(copy.data.get(), file, size);
+  copy.size = size;
+  return Decode(copy);
+}
+
+bool cBitmap::Decode(InputBytes& file) {
   DecodedPicture picture;
-  const bool decoded =
-      IsPngFile(file, size) ? DecodePng(file, size, picture) : DecodeBmp(file, size, picture);
+  const bool decoded = IsPngFile(file.data.get(), file.size)
+                           ? DecodePng(file.data.get(), file.size, picture)
+                           : DecodeBmp(file, picture);
   if (!decoded) return false;
   MaskTransparentColours(picture);
   picture_ = std::move(picture);
@@ -81,7 +94,7 @@ bool cBitmap::Decode(const uint8_t* file, size_t size) {
 }
 
 cPixel cBitmap::TrueColourPixel(int x, int y) const {
-  const uint8_t* colour = picture_.pixels.get() + kTrueColourBytes * PixelOffset(x, y);
+  const uint8_t* colour = picture_.Row(y) + kTrueColourBytes * static_cast<size_t>(x);
   cPixel pixel;
   pixel.blue = colour[0];
   pixel.green = colour[1];

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "bitmap/picture.h"
+#include "io/input_file.h"
 
 // The colour of one pixel: its palette index and that entry's colour. A
 // pixel of a true-colour picture has the display colour its RGB names as its
@@ -40,6 +41,9 @@ class cBitmap {
   // Decodes a picture file held in memory (what Load does after reading
   // the file), printing the same lines but the first.
   bool Decode(const uint8_t* file, size_t size);
+  // The same for a file read by ReadInputFile, whose buffer may become the
+  // pixel store.
+  bool Decode(InputBytes& file);
   // Releases the pixel store; the image is then unloaded.
   void Free();
 
@@ -58,23 +62,22 @@ class cBitmap {
   cPixel GetPixel(int x, int y) const {
     if (!HoldsPixel(x, y)) return RefusePixel();
     if (picture_.trueColour) return TrueColourPixel(x, y);
-    return GetPaletteEntry(picture_.pixels[PixelOffset(x, y)]);
+    return GetPaletteEntry(picture_.Row(y)[x]);
   }
   // The palette index at (x, y), with the same checks; 0 after a message.
   // For a true-colour picture, the display colour its RGB names (0 for none).
   int GetPixelIndex(int x, int y) const {
     if (!HoldsPixel(x, y)) return RefusePixelIndex();
     if (picture_.trueColour) return TrueColourPixel(x, y).index;
-    return picture_.pixels[PixelOffset(x, y)];
+    return picture_.Row(y)[x];
   }
   // The palette indices of row y of a palettised picture, GetWidth() of
   // them from the left, for converters that read many pixels of a row; null
   // (and no message) outside the image, for a true-colour picture or when
   // nothing is loaded.
   const uint8_t* GetRow(int y) const {
-    return loaded_ && !picture_.trueColour && y >= 0 && y < picture_.height
-               ? picture_.pixels.get() + PixelOffset(0, y)
-               : nullptr;
+    return loaded_ && !picture_.trueColour && y >= 0 && y < picture_.height ? picture_.Row(y)
+                                                                            : nullptr;
   }
   // The colour of palette entry `index` (0..255), so that callers can work
   // a pixel's properties out once per entry instead of once per pixel.
@@ -88,13 +91,14 @@ class cBitmap {
     pixel.alpha = entry.alpha;
     return pixel;
   }
+  // Whether palette entries `a` and `b` are one colour (alpha included).
+  bool SamePaletteEntries(uint8_t a, uint8_t b) const {
+    return EntryWord(picture_.palette[a]) == EntryWord(picture_.palette[b]);
+  }
 
  private:
   bool HoldsPixel(int x, int y) const {
     return loaded_ && x >= 0 && x < picture_.width && y >= 0 && y < picture_.height;
-  }
-  size_t PixelOffset(int x, int y) const {
-    return static_cast<size_t>(y) * static_cast<size_t>(picture_.width) + static_cast<size_t>(x);
   }
   cPixel TrueColourPixel(int x, int y) const;
   // The messages of a pixel read that HoldsPixel refuses, and its zero result.

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "io/console.h"
 
@@ -161,14 +162,20 @@ uint64_t PaddedRowBytes(int64_t width, int bitsPerPixel) {
   return (static_cast<uint64_t>(width) * bitsPerPixel + 31) / 32 * 4;
 }
 
-// Reads `count` entries of `entrySize` bytes (blue, green, red first) at
-// `start`; false when the file ends before them.
-bool ReadPaletteEntries(const uint8_t* file, size_t size, uint64_t start, int count, int entrySize,
+// Reads `count` entries of kEntrySize bytes (blue, green, red first) at
+// `start`; false when the file ends before them. (A constant entry size
+// lets the compiler copy many entries a step.)
+template <int kEntrySize>
+bool ReadPaletteEntries(const uint8_t* file, size_t size, uint64_t start, int count,
                         DecodedPicture& picture) {
-  if (start > size || (size - start) / entrySize < static_cast<uint64_t>(count)) return false;
+  if (start > size || (size - start) / kEntrySize < static_cast<uint64_t>(count)) return false;
+  const uint8_t* entries = file + start;
+  const uint32_t opaque = EntryWord(PaletteEntry{0, 0, 0, 255});
   for (int i = 0; i < count; ++i) {
-    const uint8_t* entry = file + start + static_cast<uint64_t>(i) * entrySize;
-    picture.palette[i] = PaletteEntry{entry[0], entry[1], entry[2], 255};
+    uint32_t word = 0;
+    // Four bytes at once where the fourth (reserved) is there to be replaced.
+    memcpy(&word, entries + kEntrySize * i, kEntrySize == 4 ? 4 : 3);
+    picture.palette[i] = WordEntry(word | opaque);
   }
   return true;
 }
@@ -194,9 +201,9 @@ int64_t PixelDataStart(const BmpHeader& header, int64_t imageSize, int64_t fileL
 bool ReadEightBitPalette(const uint8_t* file, size_t size, const BmpHeader& header,
                          DecodedPicture& picture) {
   const uint64_t start = header.TableStart();
-  if (ReadPaletteEntries(file, size, start, kPaletteEntries, 4, picture)) return true;
+  if (ReadPaletteEntries<4>(file, size, start, kPaletteEntries, picture)) return true;
   // A file that ends before 1024 bytes but holds the entries it says it uses.
-  return ReadPaletteEntries(file, size, start, ColoursUsed(header), 4, picture);
+  return ReadPaletteEntries<4>(file, size, start, ColoursUsed(header), picture);
 }
 
 bool DecodeUncompressed8Bit(const uint8_t* file, size_t size, const BmpHeader& header,
@@ -240,18 +247,12 @@ bool DecodeUncompressed8Bit(const uint8_t* file, size_t size, const BmpHeader& h
   if (!CheckPicturePixels(width, height)) return false;
   picture.width = static_cast<int>(width);
   picture.height = static_cast<int>(height);
-  if (!AllocatePixels(picture)) return false;
-
+  // The rows lie within the file: start + imageSize <= fileLength, and the
+  // last row ends pad bytes (pad >= 0) before start + imageSize.
   const int64_t start = PixelDataStart(header, imageSize, fileLength);
-  for (int64_t fileRow = 0; fileRow < height; ++fileRow) {
-    const int64_t y = header.TopDown() ? fileRow : height - 1 - fileRow;
-    const int64_t at = start + fileRow * (width + pad);
-    if (at + width > fileLength) {
-      PrintReadError();
-      return false;
-    }
-    memcpy(picture.pixels.get() + y * width, file + at, static_cast<size_t>(width));
-  }
+  const int64_t stride = width + pad;
+  picture.firstRow = header.TopDown() ? start : start + (height - 1) * stride;
+  picture.rowStep = header.TopDown() ? stride : -stride;
   return true;
 }
 
@@ -332,7 +333,8 @@ bool ReadSmallPalette(const uint8_t* file, size_t size, const BmpHeader& header,
     if (room < static_cast<uint64_t>(entries)) entries = static_cast<int>(room);
   }
   tableEnd = start + static_cast<uint64_t>(entries) * entrySize;
-  return ReadPaletteEntries(file, size, start, entries, entrySize, picture);
+  return header.core ? ReadPaletteEntries<3>(file, size, start, entries, picture)
+                     : ReadPaletteEntries<4>(file, size, start, entries, picture);
 }
 
 void StoreColour(uint8_t* pixel, uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha) {
@@ -449,10 +451,14 @@ bool DecodeOtherForms(const uint8_t* file, size_t size, const BmpHeader& header,
 
 }  // namespace
 
-bool DecodeBmp(const uint8_t* file, size_t size, DecodedPicture& picture) {
+bool DecodeBmp(InputBytes& file, DecodedPicture& picture) {
   BmpHeader header;
-  if (!ReadHeader(file, size, header)) return false;
+  const uint8_t* bytes = file.data.get();
+  if (!ReadHeader(bytes, file.size, header)) return false;
   PrintPictureSize(header.width, header.Height());
-  return header.IsUncompressed8Bit() ? DecodeUncompressed8Bit(file, size, header, picture)
-                                     : DecodeOtherForms(file, size, header, picture);
+  if (!header.IsUncompressed8Bit()) return DecodeOtherForms(bytes, file.size, header, picture);
+  if (!DecodeUncompressed8Bit(bytes, file.size, header, picture)) return false;
+  picture.pixels = std::move(file.data);
+  file.size = 0;
+  return true;
 }

@@ -6,10 +6,13 @@
 #include <cstdint>
 
 #include "bitmap/picture.h"
+#include "io/input_file.h"
 
-// Decodes the BMP file `file` (`size` bytes) into `picture`, printing the
-// picture's size and, on failure, one message; false on failure.
-bool DecodeBmp(const uint8_t* file, size_t size, DecodedPicture& picture);
+// Decodes the BMP file `file` into `picture`, printing the picture's size
+// and, on failure, one message; false on failure. An 8-bit uncompressed
+// file becomes the picture's pixel store (see DecodedPicture): `file` is
+// then left empty.
+bool DecodeBmp(InputBytes& file, DecodedPicture& picture);
 
 // Decodes a run-length compressed pixel stream (RLE8 for 8 bits per pixel,
 // RLE4 for 4) into the index plane of `picture`, whose size is set and whose

@@ -23,6 +23,8 @@ bool AllocatePixels(DecodedPicture& picture) {
   const size_t count =
       static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height) * bytesPerPixel;
   picture.pixels.reset(new (std::nothrow) uint8_t[count]());
+  picture.firstRow = 0;
+  picture.rowStep = static_cast<int64_t>(static_cast<size_t>(picture.width) * bytesPerPixel);
   if (picture.pixels) return true;
   Fault(" Couldn't malloc space for image\n");
   return false;

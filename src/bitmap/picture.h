@@ -3,8 +3,10 @@
 // share.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include "writers/bin_writer.h"
@@ -30,16 +32,41 @@ struct PaletteEntry {
   uint8_t alpha = 255;  // 0 transparent .. 255 opaque
 };
 
+// A palette entry as one word, its four bytes in memory order, so that a
+// palette is worked a word (and, by the compiler, several) at a time.
+inline uint32_t EntryWord(const PaletteEntry& entry) {
+  uint32_t word;
+  memcpy(&word, static_cast<const void*>(&entry), sizeof word);
+  return word;
+}
+inline PaletteEntry WordEntry(uint32_t word) {
+  PaletteEntry entry;
+  memcpy(static_cast<void*>(&entry), &word, sizeof word);
+  return entry;
+}
+
+// Every entry opaque black, as the entries a file doesn't give are: a
+// palette starts as a copy of this.
+constexpr std::array<PaletteEntry, 256> kOpaqueBlackPalette = {};
+
 struct DecodedPicture {
   int width = 0;
   int height = 0;
   // True colour: four bytes per pixel (blue, green, red, alpha) and no
   // palette. Otherwise one palette index per pixel.
   bool trueColour = false;
-  PaletteEntry palette[256];  // entries the file doesn't give are opaque black
-  // Row 0 the top row, no padding: pixel (x, y) at y * width + x, times 4
-  // for true colour.
+  std::array<PaletteEntry, 256> palette = kOpaqueBlackPalette;
+  // The pixel store, and where its rows lie in it: row y (0 the top) begins
+  // at byte firstRow + y * rowStep. A store the decoder fills itself
+  // (AllocatePixels) holds the rows top first without padding: pixel (x, y)
+  // at y * width + x, times 4 for true colour. An 8-bit uncompressed BMP is
+  // its own store: the rows stay where the file holds them, padded and
+  // usually bottom row first (a negative step), and are not copied.
   std::unique_ptr<uint8_t[]> pixels;
+  int64_t firstRow = 0;
+  int64_t rowStep = 0;
+
+  const uint8_t* Row(int y) const { return pixels.get() + firstRow + y * rowStep; }
 };
 
 constexpr int kTrueColourBytes = 4;
@@ -52,7 +79,8 @@ void PrintPictureSize(int64_t width, int64_t height);
 bool CheckPicturePixels(int64_t width, int64_t height);
 
 // Allocates the pixel store of `picture` for its width, height and kind,
-// zero-filled; false with the loader's allocation message when it can't.
+// zero-filled, its rows top first without padding; false with the loader's
+// allocation message when it can't.
 bool AllocatePixels(DecodedPicture& picture);
 
 // Reading little-endian fields; the caller checks that they lie in the file.

@@ -4,7 +4,7 @@
 // of a pair names the cell's ink, the bottom pixel its paper (palette index
 // colours: bits 0-2 colour, bit 3 bright).
 // (In a true-colour picture a pixel's index is the display colour its RGB
-// names: IndexOf, CheckDisplayColours in pixel_helpers.h.)
+// names: PixelValues, CheckDisplayColours in pixel_helpers.h.)
 //
 //   image (W x H, H even)            item (W x H/2 bytes, row after row)
 //   row 2r     x: ink index   --->   byte r * W + x = AttributeByte(ink, paper)
@@ -30,14 +30,14 @@ const char kConverterName[] = "process_colourblock";
 // first byte the writer refuses; the writer reports the overflow when the
 // item is prepared.
 void AppendAttributeRows(const cBitmap& bitmap, cBinWriter& writer) {
-  const PixelValues indices(bitmap, IndexOf);
+  PixelValues indices(bitmap);
   const int rowPairs = bitmap.GetHeight() / 2;
   const size_t width = static_cast<size_t>(bitmap.GetWidth());
-  std::vector<uint8_t> inkRow(width), paperRow(width), attributes(width);
+  std::vector<uint8_t> attributes(width);
   for (int r = 0; r < rowPairs; ++r) {
-    indices.ReadRow(2 * r, inkRow.data());
-    indices.ReadRow(2 * r + 1, paperRow.data());
-    for (size_t x = 0; x < width; ++x) attributes[x] = AttributeByte(inkRow[x], paperRow[x]);
+    const uint8_t* inks = indices.Row(2 * r);
+    const uint8_t* papers = indices.Row(2 * r + 1);
+    for (size_t x = 0; x < width; ++x) attributes[x] = AttributeByte(inks[x], papers[x]);
     if (!writer.AddBytes(attributes.data(), static_cast<int>(attributes.size()))) return;
   }
 }

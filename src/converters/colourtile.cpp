@@ -4,7 +4,7 @@
 // paper (0 bits); the other index met in the cell, if any, is its ink
 // (1 bits). Indices are compared whole: 1 and 17 are two colours.
 // (In a true-colour picture a pixel's index is the display colour its RGB
-// names: IndexOf, CheckDisplayColours in pixel_helpers.h.)
+// names: PixelValues, CheckDisplayColours in pixel_helpers.h.)
 //
 //   offset  length  content                                  (N = W/8 * H/8)
 //   0       8 * N   per cell, its 8 pixel rows from the top:
@@ -16,6 +16,7 @@
 //
 // Listing: _charwidth, _charheight (no size line).
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -30,62 +31,50 @@
 namespace {
 
 const char kConverterName[] = "process_colourtile";
-constexpr int kCellSize = 8;
 
-// The two colours of one cell, found while its pixels are scanned in order.
-class CellColours {
- public:
-  // Takes the next pixel's index; false when it is a third colour.
-  bool Take(int index) {
-    if (known_ == 0) {
-      paper_ = index;
-      known_ = 1;
-    } else if (known_ == 1) {
-      if (index != paper_) {
-        ink_ = index;
-        known_ = 2;
-      }
-    } else if (index != paper_ && index != ink_) {
-      return false;
-    }
-    return true;
-  }
-  bool IsInk(int index) const { return index != paper_; }
-  uint8_t Attribute() const { return AttributeByte(ink_, paper_); }
+// The flags of the eight pixels whose index is not `index`.
+uint64_t OtherIndices(uint64_t indices, uint8_t index) {
+  return NonZeroBytes(indices ^ EveryByte(index));
+}
 
- private:
-  int known_ = 0;  // 0: none yet, 1: paper known, 2: paper and ink known
-  int paper_ = 0;  // the first colour: the cell's top-left pixel
-  int ink_ = 0;    // the second colour; 0 while the cell has only one
+// A cell's bytes: the colour met first is the paper (0 bits), the other
+// the ink (0 while there is none).
+struct CellBytes {
+  uint8_t pixels[kCellSize];
+  uint8_t attribute;
+  CellScan colours;
 };
 
-// Appends the eight pixel bytes of cell (cellX, cellY) and sets its
-// attribute byte. On a third colour prints the pixel's image coordinates and
-// returns false.
-bool AppendCell(const PixelValues& indices, int cellX, int cellY, cBinWriter& writer,
-                uint8_t& attribute) {
-  CellColours colours;
-  for (int row = 0; row < kCellSize; ++row) {
-    const int y = kCellSize * cellY + row;
-    uint8_t pixels = 0;
-    const EightValues pixelRow = indices.ReadEight(kCellSize * cellX, y);
-    // A solid row is judged by its first pixel: taking the same index again
-    // changes nothing, and all eight bits are alike.
-    const bool solid = IsSolid(pixelRow);
-    for (int column = 0; column < (solid ? 1 : kCellSize); ++column) {
-      const int x = kCellSize * cellX + column;
-      const int index = pixelRow.value[column];
-      if (!colours.Take(index)) {
-        Fault("process_colourtile found more than two colours in a tile at %d,%d\n", x, y);
-        return false;
-      }
-      pixels = PushBit(pixels, colours.IsInk(index));
-    }
-    if (solid) pixels = pixels ? 0xFF : 0x00;
-    writer.AddBytes(&pixels, 1);
-  }
-  attribute = colours.Attribute();
-  return true;
+CellBytes ConvertCell(const Cell& cell) {
+  CellBytes bytes;
+  bytes.colours = ScanCell(cell, OtherIndices);
+  const CellScan& colours = bytes.colours;
+  for (int row = 0; row < kCellSize; ++row)
+    bytes.pixels[row] = PackFlags(OtherIndices(cell.rows[row], colours.first));
+  bytes.attribute = AttributeByte(colours.hasSecond ? colours.second : 0, colours.first);
+  return bytes;
+}
+
+// Appends the pixel bytes of the row of cells cellY, whose pixel rows are
+// `rows`, and sets their attribute bytes. On a third colour prints the image
+// coordinates of its first pixel and returns false.
+bool AppendCellRow(const uint8_t* const* rows, int charWidth, int cellY, cBinWriter& writer,
+                   uint8_t* attributes) {
+  std::vector<uint8_t> bytes(static_cast<size_t>(kCellSize) * charWidth);
+  const bool twoColours =
+      ForEachCell(rows, charWidth, ConvertCell, [&](int cellX, const CellBytes& cell) {
+        if (cell.colours.hasThird) {
+          Fault("process_colourtile found more than two colours in a tile at %d,%d\n",
+                kCellSize * cellX + cell.colours.thirdColumn,
+                kCellSize * cellY + cell.colours.thirdRow);
+          return false;
+        }
+        memcpy(bytes.data() + kCellSize * cellX, cell.pixels, kCellSize);
+        attributes[cellX] = cell.attribute;
+        return true;
+      });
+  if (twoColours) writer.AddBytes(bytes.data(), static_cast<int>(bytes.size()));
+  return twoColours;
 }
 
 }  // namespace
@@ -100,7 +89,7 @@ bool process_colourtile(const char* tag, CTokeniser& tokeniser, cBinWriter& writ
     return false;
   }
   if (!CheckDisplayColours(kConverterName, fileName, bitmap)) return false;
-  const PixelValues indices(bitmap, IndexOf);
+  PixelValues indices(bitmap);
 
   // A loaded image has a positive size, and width * height is within the
   // loader's pixel limit, so the cell counts below fit an int.
@@ -108,10 +97,11 @@ bool process_colourtile(const char* tag, CTokeniser& tokeniser, cBinWriter& writ
   const int charHeight = bitmap.GetHeight() / kCellSize;
   std::vector<uint8_t> attributes(static_cast<size_t>(charWidth) * static_cast<size_t>(charHeight));
   for (int cellY = 0; cellY < charHeight; ++cellY) {
-    for (int cellX = 0; cellX < charWidth; ++cellX) {
-      uint8_t& attribute = attributes[static_cast<size_t>(cellY) * charWidth + cellX];
-      if (!AppendCell(indices, cellX, cellY, writer, attribute)) return false;
-    }
+    const uint8_t* rows[kCellSize];
+    for (int row = 0; row < kCellSize; ++row) rows[row] = indices.Row(kCellSize * cellY + row);
+    if (!AppendCellRow(rows, charWidth, cellY, writer,
+                       attributes.data() + static_cast<size_t>(cellY) * charWidth))
+      return false;
   }
   writer.AddBytes(attributes.data(), static_cast<int>(attributes.size()));
 

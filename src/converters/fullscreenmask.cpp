@@ -56,6 +56,10 @@ int PairCount(int height) { return kDisplayBytesPerRow * height; }
 uint8_t MaskByte(const uint8_t* pairs, int pair) { return pairs[2 * pair]; }
 uint8_t GraphicByte(const uint8_t* pairs, int pair) { return pairs[2 * pair + 1]; }
 
+struct Pair {
+  uint8_t mask, graphic;
+};
+
 // Each pixel's two bits, worked out at once.
 constexpr uint8_t kMaskBit = 1;
 constexpr uint8_t kDrawnBit = 2;
@@ -66,11 +70,10 @@ bool IsDrawnColour(const cPixel& pixel) {
 
 // Number of pairs from `first` on whose mask byte is `mask`, at most kLongestRun.
 int RunLength(const uint8_t* pairs, int first, int pairCount, uint8_t mask) {
-  int run = 0;
-  while (first + run < pairCount && run < kLongestRun && MaskByte(pairs, first + run) == mask) {
-    ++run;
-  }
-  return run;
+  const int end = pairCount - first < kLongestRun ? pairCount : first + kLongestRun;
+  int pair = first;
+  while (pair < end && MaskByte(pairs, pair) == mask) ++pair;
+  return pair - first;
 }
 
 // Writes the mask stream of `pairCount` pairs to `out`, which has room for
@@ -111,14 +114,17 @@ std::unique_ptr<uint8_t[]> grab_fullscreenmask(const cBitmap& bitmap) {
   const PixelValues bits(bitmap, [](const cPixel& pixel) {
     return (pixel.IsMaskColour() ? kMaskBit : 0) | (IsDrawnColour(pixel) ? kDrawnBit : 0);
   });
-  uint8_t* next = pairs.get();
   for (int displayRow = 0; displayRow < height; ++displayRow) {
-    const int y = DisplayRow(displayRow);
-    for (int x = 0; x < kDisplayWidth; x += 8) {
-      const EightValues pixels = bits.ReadEight(x, y);
-      *next++ = PackEightBits(pixels, kMaskBit);
-      *next++ = PackEightBits(pixels, kDrawnBit);
-    }
+    uint8_t* row = pairs.get() + 2 * kDisplayBytesPerRow * displayRow;
+    bits.ForEachGroup(
+        DisplayRow(displayRow),
+        [](uint64_t values) {
+          return Pair{PackEightPixels(values, kMaskBit), PackEightPixels(values, kDrawnBit)};
+        },
+        [row](int group, Pair pair) {
+          row[2 * group] = pair.mask;
+          row[2 * group + 1] = pair.graphic;
+        });
   }
   return pairs;
 }

@@ -18,9 +18,10 @@ constexpr const char* kName = "process_gfxblock";
 
 void AppendInDisplayOrder(const cBitmap& bitmap, cBinWriter& writer) {
   const PixelValues ink(bitmap, IsInk);
+  uint8_t bytes[kDisplayBytesPerRow];
   for (int n = 0; n < bitmap.GetHeight(); ++n) {
-    const int y = DisplayRow(n);
-    for (int x = 0; x < kDisplayWidth; x += 8) writer.AddByte(PackEightPixels(ink, x, y));
+    PackRow(ink, DisplayRow(n), 1, bytes);
+    writer.AddBytes(bytes, kDisplayBytesPerRow);
   }
 }
 

@@ -3,7 +3,6 @@
 // pixel's brightness scaled to 0 (black) .. 255 (white), truncated.
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "bitmap/bitmap.h"
 #include "converters/converter_support.h"
@@ -22,13 +21,8 @@ uint8_t GreyLevel(const cPixel& pixel) {
 }
 
 void AppendGreyLevels(const cBitmap& bitmap, cBinWriter& writer) {
-  const PixelValues levels(bitmap, GreyLevel);
-  // A row at a time keeps the per-pixel work to a table look-up.
-  std::vector<uint8_t> row(static_cast<size_t>(bitmap.GetWidth()));
-  for (int y = 0; y < bitmap.GetHeight(); ++y) {
-    levels.ReadRow(y, row.data());
-    writer.AddBytes(row.data(), static_cast<int>(row.size()));
-  }
+  PixelValues levels(bitmap, GreyLevel);
+  for (int y = 0; y < bitmap.GetHeight(); ++y) writer.AddBytes(levels.Row(y), bitmap.GetWidth());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 //                                     (frames from 0, row 0 at the top),
 //                                     bit 7 the leftmost, 1 for ink
 #include <string>
+#include <vector>
 
 #include "bitmap/bitmap.h"
 #include "converters/converter_support.h"
@@ -25,8 +26,8 @@ namespace {
 // Built without a length limit, so every frame of a long base name is named
 // in full.
 std::string FrameFileName(const std::string& baseName, int frameNumber) {
-  char number[16];
-  snprintf(number, sizeof number, "%03d", frameNumber);
+  std::string number = std::to_string(frameNumber);  // frame numbers start at 1
+  if (number.size() < 3) number.insert(0, 3 - number.size(), '0');
   return baseName + number + ".bmp";
 }
 
@@ -40,8 +41,10 @@ struct FrameSize {
 // refused when it is prepared, as for every other data type.
 void AppendFrame(const cBitmap& frame, const FrameSize& size, cBinWriter& writer) {
   const PixelValues ink(frame, IsInk);
+  std::vector<uint8_t> bytes(static_cast<size_t>(size.width / 8));
   for (int y = 0; y < size.height; ++y) {
-    for (int x = 0; x < size.width; x += 8) writer.AddByte(PackEightPixels(ink, x, y));
+    PackRow(ink, y, 1, bytes.data());
+    writer.AddBytes(bytes.data(), static_cast<int>(bytes.size()));
   }
 }
 

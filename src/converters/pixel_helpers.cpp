@@ -1,6 +1,7 @@
 #include "converters/pixel_helpers.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "io/console.h"
 
@@ -56,6 +57,56 @@ bool NamesNoDisplayColour(const cPixel& pixel) {
 }
 
 }  // namespace
+
+PixelValues::PixelValues(const cBitmap& bitmap) : bitmap_(bitmap) {
+  if (!bitmap.IsLoaded() || !bitmap.IsTrueColour()) return;
+  const int width = bitmap.GetWidth();
+  const int height = bitmap.GetHeight();
+  plane_.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+  uint8_t* value = plane_.data();
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) *value++ = static_cast<uint8_t>(bitmap.GetPixelIndex(x, y));
+  }
+}
+
+const uint8_t* PixelValues::StoredRow(int y) const {
+  if (!bitmap_.IsTrueColour()) return bitmap_.GetRow(y);
+  if (plane_.empty() || y < 0 || y >= bitmap_.GetHeight()) return nullptr;
+  return plane_.data() + static_cast<size_t>(y) * static_cast<size_t>(bitmap_.GetWidth());
+}
+
+uint64_t PixelValues::TranslateEach(const uint8_t* indices) const {
+  uint8_t values[8];
+  for (int i = 0; i < 8; ++i) values[i] = table_[indices[i]];
+  return LoadEight(values);
+}
+
+const uint8_t* PixelValues::Row(int y) {
+  const uint8_t* stored = StoredRow(y);
+  if (!stored) {
+    // Outside the image (no converter asks): a row of zeros.
+    row_.assign(static_cast<size_t>(bitmap_.IsLoaded() ? bitmap_.GetWidth() : 0), 0);
+    return row_.data();
+  }
+  if (!translated_) return stored;
+  // Pixel by pixel: the one user, the greyscale picture, is grain that
+  // seldom repeats. (Through locals: a byte store could be any object's.)
+  const uint8_t* table = table_.data();
+  uint8_t* values = row_.data();
+  const size_t width = row_.size();
+  size_t x = 0;
+  for (; x + 8 <= width; x += 8) {
+    for (size_t i = x; i < x + 8; ++i) values[i] = table[stored[i]];  // unrolled whole
+  }
+  for (; x < width; ++x) values[x] = table[stored[x]];
+  return values;
+}
+
+void PackRow(const PixelValues& values, int y, uint8_t bits, uint8_t* bytes) {
+  values.ForEachGroup(
+      y, [bits](uint64_t eight) { return PackEightPixels(eight, bits); },
+      [bytes](int group, uint8_t byte) { bytes[group] = byte; });
+}
 
 bool CheckDisplayColours(const char* converterName, const std::string& fileName,
                          const cBitmap& bitmap) {

@@ -3,114 +3,98 @@
 
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "bitmap/bitmap.h"
 #include "bitmap/display_colours.h"
+#include "writers/eight_bytes.h"
 
-// Eight-pixel byte: the byte is shifted left before each pixel's bit goes
-// into bit 0, from the leftmost pixel to the rightmost, so the leftmost of
-// eight pixels ends in bit 7:
+// Eight pixels as one word (see writers/eight_bytes.h): pixel x + i in
+// byte i, so that a test of every byte at once (NonZeroBytes) and one
+// packing step (PackFlags) make the byte of eight pixels.
+
+// Eight-pixel byte: the flags of eight pixels (bit 7 of each byte, as
+// NonZeroBytes gives them), the leftmost pixel in bit 7:
 //
 //   bit   7   6   5   4   3   2   1   0
 //   x    +0  +1  +2  +3  +4  +5  +6  +7
-inline uint8_t PushBit(uint8_t byte, bool bit) {
-  return static_cast<uint8_t>((byte << 1) | (bit ? 1 : 0));
+//
+// The multiplier's byte j is 1 << j, so flag i (at bit 8i after the shift)
+// lands at bit 8i + 9j; for j = 7 - i that is bit 63 - i, and no two
+// products share a bit, so nothing carries.
+inline uint8_t PackFlags(uint64_t flags) {
+  return static_cast<uint8_t>(((flags >> 7) * 0x8040201008040201ull) >> 56);
+}
+
+// The byte of eight pixel values (LoadEight order), a bit set where the
+// value has any of the bits of `bits`.
+inline uint8_t PackEightPixels(uint64_t values, uint8_t bits) {
+  return PackFlags(NonZeroBytes(values & EveryByte(bits)));
 }
 
 // Ink rule: darker than half brightness, strictly, is ink (a 1 bit).
 inline bool IsInk(const cPixel& pixel) { return pixel.GetBrightness() < 0.5f; }
 
-// Index rule of the converters that read display colours from palette
-// indices: a palettised picture's index as it is; for a true-colour picture,
-// the display colour its RGB names (checked first with CheckDisplayColours).
-inline uint8_t IndexOf(const cPixel& pixel) { return pixel.index; }
-
-// The values of eight pixels of a row, left to right.
-struct EightValues {
-  uint8_t value[8];
-};
-
-// True when the eight values are one and the same: a solid stretch, met
-// more often than not in real pictures, whose byte needs one look instead
-// of eight.
-inline bool IsSolid(const EightValues& pixels) {
-  uint64_t eight;
-  memcpy(&eight, pixels.value, sizeof eight);
-  return eight == (eight & 0xFF) * 0x0101010101010101ull;
-}
-
-// The byte value a rule (cPixel -> byte or bool) gives each pixel of a
-// loaded picture, read a row at a time. A palettised picture keeps its rows
-// of indices and works the rule out once per palette entry, into a table;
-// a true-colour picture, which has no palette, gets a plane of one value per
-// pixel, worked out once per pixel. Either way a pixel's value is one
-// table look-up (none where the table passes its bytes through, as for the
-// index rule).
+// The value of every pixel of a loaded picture by a rule, a row at a time.
+//
+// The index rule (the first constructor) gives each pixel's palette index:
+// the stored rows themselves; for a true-colour picture, the display colour
+// its RGB names (checked first with CheckDisplayColours).
+//
+// A rule of the pixel's colour (cPixel -> byte or bool, never reading the
+// index) is worked out once per palette entry, into a table, and pixels are
+// translated through it. A true-colour picture, which has no palette, gets
+// a plane of one value per pixel, worked out once per pixel.
+//
+// Pictures repeat themselves: most eight-pixel groups of a row are like the
+// group before them (a solid stretch, a dither pattern, the inside of a
+// shape). ForEachGroup works a group out only where it differs from the one
+// before; eight pixels alike take one look-up, others eight.
 class PixelValues {
  public:
+  explicit PixelValues(const cBitmap& bitmap);
   template <class Rule>
   PixelValues(const cBitmap& bitmap, Rule rule);
 
-  // Pixels x..x+7 of row y: read from the row at once when all eight lie in
-  // the image (the usual case), else one by one, each pixel outside the image
-  // reported (GetPixelIndex) and given the value of stored byte 0.
-  EightValues ReadEight(int x, int y) const {
-    const uint8_t* row = StoredRow(y);
-    EightValues eight;
-    if (row && x >= 0 && x <= bitmap_.GetWidth() - 8) {
-      memcpy(eight.value, row + x, sizeof eight.value);
-    } else {
-      for (int i = 0; i < 8; ++i) eight.value[i] = StoredOrReported(x + i, y);
-    }
-    if (passThrough_) return eight;
-    if (IsSolid(eight)) {
-      memset(eight.value, table_[eight.value[0]], sizeof eight.value);
-    } else {
-      for (uint8_t& value : eight.value) value = table_[value];
-    }
-    return eight;
-  }
-  // The GetWidth() values of row y, y inside the image.
-  void ReadRow(int y, uint8_t* values) const {
-    const uint8_t* row = StoredRow(y);
-    const size_t width = static_cast<size_t>(bitmap_.GetWidth());
-    if (!row) return;
-    if (passThrough_) {
-      memcpy(values, row, width);
-    } else {
-      for (size_t x = 0; x < width; ++x) values[x] = table_[row[x]];
-    }
-  }
+  // For each eight-pixel group of row y (inside the image), left to right:
+  // store(group, convert(values)), `values` being the group's values (pixel
+  // 8 * group + i in byte i). A group like the one before it takes that
+  // one's result, not translated or converted again. A last group of fewer
+  // than eight pixels is left out.
+  template <class Convert, class Store>
+  void ForEachGroup(int y, Convert convert, Store store) const;
+
+  // The GetWidth() values of row y, y inside the image. By the index rule
+  // they are the stored row, which lasts as long as the picture; by any
+  // other, a translation that lasts until the next call.
+  const uint8_t* Row(int y);
 
  private:
-  const uint8_t* StoredRow(int y) const {
-    if (!bitmap_.IsTrueColour()) return bitmap_.GetRow(y);
-    if (!bitmap_.IsLoaded() || y < 0 || y >= bitmap_.GetHeight()) return nullptr;
-    return plane_.data() + static_cast<size_t>(y) * static_cast<size_t>(bitmap_.GetWidth());
+  const uint8_t* StoredRow(int y) const;
+  // The values of the eight pixels from `indices` (LoadEight(indices) given).
+  uint64_t Translate(const uint8_t* indices, uint64_t eight) const {
+    if (!translated_) return eight;
+    if (eight == EveryByte(indices[0])) return EveryByte(table_[indices[0]]);
+    return TranslateEach(indices);
   }
-  // One pixel of a stretch that leaves the image: its stored byte inside,
-  // else 0 after GetPixelIndex has reported it.
-  uint8_t StoredOrReported(int x, int y) const {
-    const uint8_t* row = StoredRow(y);
-    if (row && x >= 0 && x < bitmap_.GetWidth()) return row[x];
-    return static_cast<uint8_t>(bitmap_.GetPixelIndex(x, y));
-  }
+  // Eight look-ups. Out of line, so that the comparisons of ForEachGroup,
+  // which most groups need alone, do not wait on its loads.
+  __attribute__((noinline)) uint64_t TranslateEach(const uint8_t* indices) const;
 
   const cBitmap& bitmap_;
+  bool translated_ = false;  // pixels go through table_
   std::array<uint8_t, 256> table_{};
-  bool passThrough_ = true;
   std::vector<uint8_t> plane_;  // true colour: width * height values
+  std::vector<uint8_t> row_;    // the translated row
 };
 
 template <class Rule>
 PixelValues::PixelValues(const cBitmap& bitmap, Rule rule) : bitmap_(bitmap) {
+  if (!bitmap.IsLoaded()) return;
+  const int width = bitmap.GetWidth();
+  const int height = bitmap.GetHeight();
   if (bitmap.IsTrueColour()) {
-    if (!bitmap.IsLoaded()) return;
-    const int width = bitmap.GetWidth();
-    const int height = bitmap.GetHeight();
     plane_.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
     uint8_t* value = plane_.data();
     for (int y = 0; y < height; ++y) {
@@ -118,25 +102,112 @@ PixelValues::PixelValues(const cBitmap& bitmap, Rule rule) : bitmap_(bitmap) {
     }
     return;
   }
-  for (int i = 0; i < 256; ++i) {
-    table_[i] = static_cast<uint8_t>(rule(bitmap.GetPaletteEntry(static_cast<uint8_t>(i))));
-    passThrough_ = passThrough_ && table_[i] == i;
+  // A palette repeats entries (a file's unused ones are all black): the
+  // rule runs once per run of equal entries.
+  table_[0] = static_cast<uint8_t>(rule(bitmap.GetPaletteEntry(0)));
+  for (int i = 1; i < 256; ++i) {
+    const uint8_t index = static_cast<uint8_t>(i);
+    table_[i] = bitmap.SamePaletteEntries(index, index - 1)
+                    ? table_[i - 1]
+                    : static_cast<uint8_t>(rule(bitmap.GetPaletteEntry(index)));
+  }
+  translated_ = true;
+  row_.resize(static_cast<size_t>(width));
+}
+
+template <class Convert, class Store>
+void PixelValues::ForEachGroup(int y, Convert convert, Store store) const {
+  const uint8_t* row = StoredRow(y);
+  const int groups = row ? bitmap_.GetWidth() / 8 : 0;
+  uint64_t last = groups > 0 ? ~LoadEight(row) : 0;  // unlike the first group
+  decltype(convert(last)) result{};
+  for (int group = 0; group < groups; ++group) {
+    const uint64_t indices = LoadEight(row + 8 * group);
+    if (indices != last) {
+      last = indices;
+      result = convert(Translate(row + 8 * group, indices));
+    }
+    store(group, result);
   }
 }
 
-// The byte of eight pixels, a bit set where the pixel's value has any of
-// the bits of `bits`.
-inline uint8_t PackEightBits(const EightValues& pixels, uint8_t bits) {
-  if (IsSolid(pixels)) return pixels.value[0] & bits ? 0xFF : 0x00;
-  uint8_t byte = 0;
-  for (uint8_t value : pixels.value) byte = PushBit(byte, (value & bits) != 0);
-  return byte;
+// The eight-pixel bytes of row y, one per group, a bit set where the value
+// has any of the bits of `bits`: width / 8 of them into `bytes`.
+void PackRow(const PixelValues& values, int y, uint8_t bits, uint8_t* bytes);
+
+// An 8 x 8 cell's pixel values: eight rows of eight, top first.
+constexpr int kCellSize = 8;
+struct Cell {
+  uint64_t rows[kCellSize];
+  bool operator==(const Cell& other) const {
+    uint64_t differences = 0;  // one test for the eight rows
+    for (int row = 0; row < kCellSize; ++row) differences |= rows[row] ^ other.rows[row];
+    return differences == 0;
+  }
+};
+
+// Cell number `cellX` of a row of cells, whose kCellSize pixel rows are `rows`.
+inline Cell CellAt(const uint8_t* const* rows, int cellX) {
+  Cell cell;
+  for (int row = 0; row < kCellSize; ++row)
+    cell.rows[row] = LoadEight(rows[row] + kCellSize * cellX);
+  return cell;
 }
 
-// The byte of pixels x..x+7 of row y, a bit set where the pixel's value is
-// not 0.
-inline uint8_t PackEightPixels(const PixelValues& values, int x, int y) {
-  return PackEightBits(values.ReadEight(x, y), 0xFF);
+// For each cell of a row of `cells` cells whose pixel rows are `rows`, left
+// to right: store(cell number, convert(cell)), until a store returns false
+// (then false). A cell like the one before it (most of a picture's
+// background) takes that one's result, not converted again.
+template <class Convert, class Store>
+bool ForEachCell(const uint8_t* const* rows, int cells, Convert convert, Store store) {
+  Cell last{};
+  if (cells > 0) last.rows[0] = ~LoadEight(rows[0]);  // unlike the first cell
+  decltype(convert(last)) result{};
+  for (int cellX = 0; cellX < cells; ++cellX) {
+    const Cell cell = CellAt(rows, cellX);
+    if (!(cell == last)) {
+      last = cell;
+      result = convert(cell);
+    }
+    if (!store(cellX, result)) return false;
+  }
+  return true;
+}
+
+// The values met in a cell, in scan order (rows from the top, each from
+// the left): the first, the first other one, and the first pixel of any
+// third. `others(row, value)` gives the flags (as NonZeroBytes does) of the
+// row's pixels that are not of `value`'s colour.
+struct CellScan {
+  uint8_t first = 0;
+  bool hasSecond = false;
+  uint8_t second = 0;
+  bool hasThird = false;
+  int thirdColumn = 0;  // within the cell
+  int thirdRow = 0;
+};
+
+template <class Others>
+CellScan ScanCell(const Cell& cell, Others others) {
+  CellScan scan;
+  scan.first = ByteAt(cell.rows[0], 0);
+  int row = 0;
+  uint64_t notFirst = 0;
+  while (row < kCellSize && (notFirst = others(cell.rows[row], scan.first)) == 0) ++row;
+  if (row == kCellSize) return scan;
+  scan.hasSecond = true;
+  scan.second = ByteAt(cell.rows[row], FirstFlag(notFirst));
+  for (; row < kCellSize; ++row) {
+    const uint64_t thirds =
+        others(cell.rows[row], scan.first) & others(cell.rows[row], scan.second);
+    if (thirds) {
+      scan.hasThird = true;
+      scan.thirdColumn = FirstFlag(thirds);
+      scan.thirdRow = row;
+      break;
+    }
+  }
+  return scan;
 }
 
 // The display-colour check of the converters that read palette indices: a

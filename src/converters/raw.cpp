@@ -1,6 +1,6 @@
 // "raw": any file, copied into the item byte for byte.
 #include <cstdint>
-#include <vector>
+#include <string>
 
 #include "converters/converter_support.h"
 #include "converters/converters.h"
@@ -16,7 +16,7 @@ bool process_raw(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, cLi
   if (!ReadFileName("process_raw", tokeniser, fileName)) return false;
   // One byte past what an item holds is enough for the writer to see the
   // overflow and report it when the item is prepared, as for every data type.
-  std::vector<uint8_t> bytes;
+  InputBytes bytes;
   const InputStatus status =
       ReadInputFile(fileName.c_str(), static_cast<size_t>(cBinWriter::kCapacity) + 1, bytes);
   if (status == InputStatus::kReadError) {
@@ -27,7 +27,7 @@ bool process_raw(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, cLi
     Fault("process_raw couldn't open '%s'\n", fileName.c_str());
     return false;
   }
-  writer.AddBytes(bytes.data(), static_cast<int>(bytes.size()));
+  writer.AddBytes(bytes.data.get(), static_cast<int>(bytes.size));
   listing.ItemBlock(fileName, tag, address, {writer.GetSize()});
   return true;
 }

@@ -14,6 +14,7 @@
 // y * W/8 + j, or at bytes 2 * (y * W/8 + j) and the one after it when masked.
 // The two kinds are one procedure; SpriteKind holds everything that differs.
 #include <string>
+#include <vector>
 
 #include "bitmap/bitmap.h"
 #include "converters/converter_support.h"
@@ -39,6 +40,10 @@ constexpr SpriteKind kUnmaskedSprite{"process_unmaskedsprite", false};
 constexpr uint8_t kMaskBit = 1;
 constexpr uint8_t kGraphicBit = 2;
 
+struct MaskAndGraphic {
+  uint8_t mask, graphic;
+};
+
 PixelValues SpriteBits(const cBitmap& bitmap, bool masked) {
   return PixelValues(bitmap, [masked](const cPixel& pixel) {
     const bool mask = pixel.IsMaskColour();
@@ -48,12 +53,22 @@ PixelValues SpriteBits(const cBitmap& bitmap, bool masked) {
 
 void AppendSprite(const cBitmap& bitmap, bool masked, cBinWriter& writer) {
   const PixelValues bits = SpriteBits(bitmap, masked);
+  const int bytesPerGroup = masked ? 2 : 1;
+  std::vector<uint8_t> bytes(static_cast<size_t>(bitmap.GetWidth() / 8 * bytesPerGroup));
   for (int y = 0; y < bitmap.GetHeight(); ++y) {
-    for (int x = 0; x < bitmap.GetWidth(); x += 8) {
-      const EightValues pixels = bits.ReadEight(x, y);
-      if (masked) writer.AddByte(PackEightBits(pixels, kMaskBit));
-      writer.AddByte(PackEightBits(pixels, kGraphicBit));
-    }
+    uint8_t* row = bytes.data();
+    bits.ForEachGroup(
+        y,
+        [](uint64_t values) {
+          return MaskAndGraphic{PackEightPixels(values, kMaskBit),
+                                PackEightPixels(values, kGraphicBit)};
+        },
+        [row, masked, bytesPerGroup](int group, MaskAndGraphic pair) {
+          uint8_t* byte = row + bytesPerGroup * group;
+          if (masked) *byte++ = pair.mask;
+          *byte = pair.graphic;
+        });
+    writer.AddBytes(bytes.data(), static_cast<int>(bytes.size()));
   }
 }
 

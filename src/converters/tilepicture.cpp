@@ -13,7 +13,7 @@
 //
 // A tile is a cell's 8 pixel rows from the top, one byte per row, a bit set
 // where the palette index is not 0 (in a true-colour picture, where the
-// pixel is not black: IndexOf in pixel_helpers.h):
+// pixel is not black: the index rule of PixelValues in pixel_helpers.h):
 //
 //   bit  7   6   5   4   3   2   1   0
 //   x   +0  +1  +2  +3  +4  +5  +6  +7
@@ -27,6 +27,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "bitmap/bitmap.h"
@@ -40,26 +41,31 @@
 namespace {
 
 const char kConverterName[] = "process_tilepicture";
-constexpr int kCellSize = 8;
 // The most tiles a one-byte map entry can name.
 constexpr size_t kMaxTiles = 256;
 
 using Tile = std::array<uint8_t, kCellSize>;
 
-Tile CutTile(const PixelValues& indices, int cellX, int cellY) {
-  Tile tile{};
-  for (int row = 0; row < kCellSize; ++row)
-    tile[row] = PackEightPixels(indices, kCellSize * cellX, kCellSize * cellY + row);
-  return tile;
-}
-
-// The tiles of all cells, in cell-number (column-major) order.
-std::vector<Tile> CutCells(const PixelValues& indices, int charWidth, int charHeight) {
-  std::vector<Tile> cells;
-  cells.reserve(static_cast<size_t>(charWidth) * static_cast<size_t>(charHeight));
-  for (int cellX = 0; cellX < charWidth; ++cellX) {
-    for (int cellY = 0; cellY < charHeight; ++cellY)
-      cells.push_back(CutTile(indices, cellX, cellY));
+// The tiles of all cells, in cell-number (column-major) order, cut a row of
+// cells at a time.
+std::vector<Tile> CutCells(const cBitmap& bitmap, int charWidth, int charHeight) {
+  std::vector<Tile> cells(static_cast<size_t>(charWidth) * static_cast<size_t>(charHeight));
+  PixelValues indices(bitmap);
+  for (int cellY = 0; cellY < charHeight; ++cellY) {
+    const uint8_t* rows[kCellSize];
+    for (int row = 0; row < kCellSize; ++row) rows[row] = indices.Row(kCellSize * cellY + row);
+    ForEachCell(
+        rows, charWidth,
+        [](const Cell& cell) {
+          Tile tile;
+          for (int row = 0; row < kCellSize; ++row)
+            tile[row] = PackEightPixels(cell.rows[row], 0xFF);
+          return tile;
+        },
+        [&](int cellX, const Tile& tile) {
+          cells[static_cast<size_t>(cellX) * charHeight + cellY] = tile;
+          return true;
+        });
   }
   return cells;
 }
@@ -70,23 +76,27 @@ struct TilePicture {
   bool tooManyTiles = false;  // a tile beyond kMaxTiles was met; map and set are partial
 };
 
-// Linear scan of the set so far, first match wins: the set's order is the
-// order in which tiles are first met, and at most N * U comparisons are made.
-// Stops at the first tile that the map could not name.
+// The set entry of every tile met so far, found by its eight bytes as one
+// word: the set's order is the order in which tiles are first met. Stops at
+// the first tile that the map could not name.
 TilePicture RemoveDuplicates(const std::vector<Tile>& cells) {
   TilePicture picture;
   picture.map.reserve(cells.size());
+  std::unordered_map<uint64_t, uint8_t> entries;
   for (const Tile& cell : cells) {
-    size_t entry = 0;
-    while (entry < picture.tileSet.size() && picture.tileSet[entry] != cell) ++entry;
-    if (entry == picture.tileSet.size()) {
-      if (picture.tileSet.size() == kMaxTiles) {
-        picture.tooManyTiles = true;
-        return picture;
-      }
-      picture.tileSet.push_back(cell);
+    const auto found = entries.find(LoadEight(cell.data()));
+    if (found != entries.end()) {
+      picture.map.push_back(found->second);
+      continue;
     }
-    picture.map.push_back(static_cast<uint8_t>(entry));
+    if (picture.tileSet.size() == kMaxTiles) {
+      picture.tooManyTiles = true;
+      return picture;
+    }
+    const uint8_t entry = static_cast<uint8_t>(picture.tileSet.size());
+    entries.emplace(LoadEight(cell.data()), entry);
+    picture.tileSet.push_back(cell);
+    picture.map.push_back(entry);
   }
   return picture;
 }
@@ -123,7 +133,7 @@ bool process_tilepicture(const char* tag, CTokeniser& tokeniser, cBinWriter& wri
   // loader's pixel limit, so N and N + 8U (U <= N) fit an int.
   const int charWidth = width / kCellSize;
   const int charHeight = height / kCellSize;
-  const std::vector<Tile> cells = CutCells(PixelValues(bitmap, IndexOf), charWidth, charHeight);
+  const std::vector<Tile> cells = CutCells(bitmap, charWidth, charHeight);
   const TilePicture picture = RemoveDuplicates(cells);
   if (picture.tooManyTiles) {
     Fault("process_tilepicture found %d unique tiles, more than the 256 a map byte can name\n",

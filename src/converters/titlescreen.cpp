@@ -16,9 +16,8 @@
 // colour, or a dull ink with a bright paper (the attribute makes both
 // bright).
 // (In a true-colour picture a pixel's index is the display colour its RGB
-// names: IndexOf, CheckDisplayColours in pixel_helpers.h.)
+// names: PixelValues, CheckDisplayColours in pixel_helpers.h.)
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 #include "bitmap/bitmap.h"
@@ -33,104 +32,77 @@ namespace {
 
 constexpr const char* kName = "process_titlescreen";
 constexpr int kScreenHeight = 192;
-constexpr int kCellSize = 8;
 constexpr int kCellColumns = kDisplayWidth / kCellSize;  // 32
 constexpr int kCellRows = kScreenHeight / kCellSize;     // 24
-constexpr int kUnset = -1;                               // no colour met yet
+constexpr int kBitmapBytes = kDisplayBytesPerRow * kScreenHeight;
 constexpr uint8_t kFlash = 0x80;
 
-struct CellColours {
-  int ink = kUnset;
-  int paper = kUnset;
-  uint8_t flash = 0;
-};
-
-int ScreenColour(int paletteIndex) {
-  const int colour = paletteIndex & (kBrightBit | kColourBits);
+// A palette index's colour: its low four bits, black (colour bits 0)
+// whatever its bright bit.
+int ScreenColour(int index) {
+  const int colour = index & (kBrightBit | kColourBits);
   return (colour & kColourBits) == 0 ? 0 : colour;
 }
 
-// Records the colour of one pixel of the cell, in scan order.
-void MeetColour(CellColours& cell, int colour) {
-  if (colour == cell.ink) return;
-  if (cell.ink == kUnset) {
-    cell.ink = colour;
-  } else if (cell.paper == kUnset) {
-    cell.paper = colour;
-  } else if (colour != cell.paper) {
-    cell.flash = kFlash;  // a third colour: the first two stay
-  }
+// The flags of the eight pixels whose colour is not `index`'s.
+uint64_t OtherColours(uint64_t indices, uint8_t index) {
+  if ((index & kColourBits) == 0) return NonZeroBytes(indices & EveryByte(kColourBits));
+  return NonZeroBytes((indices ^ EveryByte(index)) & EveryByte(kBrightBit | kColourBits));
 }
 
-// Once both colours are known, a pixel can only flag a third colour, so the
-// order of the rest no longer matters: a row is then checked as the set of
-// its colours, without a branch per pixel.
-void MeetRowOfKnownCell(CellColours& cell, const EightValues& pixels) {
-  unsigned coloursMet = 0;  // bit c for colour c (0..15)
-  for (uint8_t index : pixels.value) coloursMet |= 1u << ScreenColour(index);
-  if (coloursMet & ~((1u << cell.ink) | (1u << cell.paper))) cell.flash = kFlash;
+// The attribute byte of a cell from its colours in scan order: the first is
+// the ink, the next the paper (black when there is none), a third sets the
+// flash bit. A black ink or paper takes the other's brightness; a dull ink
+// on a bright paper needs more than the attribute can say (flash).
+uint8_t CellAttribute(const CellScan& colours) {
+  int ink = ScreenColour(colours.first);
+  int paper = colours.hasSecond ? ScreenColour(colours.second) : 0;
+  uint8_t flash = colours.hasThird ? kFlash : 0;
+  if ((ink & kColourBits) == 0) {
+    ink = paper & kBrightBit;
+  } else if ((paper & kColourBits) == 0) {
+    paper = ink & kBrightBit;
+  }
+  const bool bothColoured = ((ink & kColourBits) + (paper & kColourBits)) != 0;
+  if (bothColoured && !(ink & kBrightBit) && (paper & kBrightBit)) flash = kFlash;
+  return static_cast<uint8_t>(AttributeByte(ink, paper) | flash);
 }
 
-// A solid stretch of eight pixels (IsSolid) is one colour, and meeting a
-// colour again right after it was met changes nothing: one look will do.
-CellColours AnalyseCell(const PixelValues& indices, int cellX, int cellY) {
-  CellColours cell;
-  for (int y = cellY * kCellSize; y < (cellY + 1) * kCellSize; ++y) {
-    const EightValues pixels = indices.ReadEight(cellX * kCellSize, y);
-    if (IsSolid(pixels)) {
-      MeetColour(cell, ScreenColour(pixels.value[0]));
-    } else if (cell.paper != kUnset) {
-      MeetRowOfKnownCell(cell, pixels);
-    } else {
-      for (uint8_t index : pixels.value) MeetColour(cell, ScreenColour(index));
-    }
-  }
-  if (cell.paper == kUnset) cell.paper = 0;
-  if ((cell.ink & kColourBits) == 0) {
-    cell.ink = cell.paper & kBrightBit;
-  } else if ((cell.paper & kColourBits) == 0) {
-    cell.paper = cell.ink & kBrightBit;
-  }
-  const bool bothColoured = ((cell.ink & kColourBits) + (cell.paper & kColourBits)) != 0;
-  if (bothColoured && !(cell.ink & kBrightBit) && (cell.paper & kBrightBit)) cell.flash = kFlash;
-  return cell;
+// The byte of eight pixels: a bit set for each pixel of the ink's colour
+// number (bright or not).
+uint8_t InkPixels(uint64_t indices, uint8_t ink) {
+  return PackFlags(ZeroBytes((indices ^ EveryByte(ink)) & EveryByte(kColourBits)));
 }
 
-using CellTable = CellColours[kCellRows][kCellColumns];
+struct CellBytes {
+  uint8_t bitmap[kCellSize];  // its pixel rows, top first
+  uint8_t attribute;
+};
 
-void AnalyseCells(const PixelValues& indices, CellTable& cells) {
+CellBytes ConvertCell(const Cell& cell) {
+  const CellScan colours = ScanCell(cell, OtherColours);
+  CellBytes bytes;
+  for (int row = 0; row < kCellSize; ++row)
+    bytes.bitmap[row] = InkPixels(cell.rows[row], colours.first);
+  bytes.attribute = CellAttribute(colours);
+  return bytes;
+}
+
+// Works out each cell, a row of cells at a time: its attribute byte, and
+// its eight bitmap bytes at their places in display order.
+void ConvertCells(PixelValues& indices, uint8_t* bitmap, uint8_t* attributes) {
   for (int cellY = 0; cellY < kCellRows; ++cellY) {
-    for (int cellX = 0; cellX < kCellColumns; ++cellX) {
-      cells[cellY][cellX] = AnalyseCell(indices, cellX, cellY);
+    const uint8_t* rows[kCellSize];
+    uint8_t* bitmapRows[kCellSize];
+    for (int row = 0; row < kCellSize; ++row) {
+      rows[row] = indices.Row(kCellSize * cellY + row);
+      bitmapRows[row] = bitmap + DisplayOffset(0, kCellSize * cellY + row);
     }
-  }
-}
-
-// The byte of pixels x..x+7 of row y: a bit set for each pixel of the ink colour.
-uint8_t PackInkPixels(const PixelValues& indices, int x, int y, int ink) {
-  const EightValues pixels = indices.ReadEight(x, y);
-  if (IsSolid(pixels)) return (pixels.value[0] & kColourBits) == (ink & kColourBits) ? 0xFF : 0x00;
-  uint8_t byte = 0;
-  for (uint8_t index : pixels.value)
-    byte = PushBit(byte, (index & kColourBits) == (ink & kColourBits));
-  return byte;
-}
-
-void AppendBitmap(const PixelValues& indices, const CellTable& cells, cBinWriter& writer) {
-  for (int n = 0; n < kScreenHeight; ++n) {
-    const int y = DisplayRow(n);
-    for (int cellX = 0; cellX < kCellColumns; ++cellX) {
-      const int ink = cells[y / kCellSize][cellX].ink;
-      writer.AddByte(PackInkPixels(indices, cellX * kCellSize, y, ink));
-    }
-  }
-}
-
-void AppendAttributes(const CellTable& cells, cBinWriter& writer) {
-  for (const auto& row : cells) {
-    for (const CellColours& cell : row) {
-      writer.AddByte(static_cast<uint8_t>(AttributeByte(cell.ink, cell.paper) | cell.flash));
-    }
+    ForEachCell(rows, kCellColumns, ConvertCell, [&](int cellX, const CellBytes& bytes) {
+      for (int row = 0; row < kCellSize; ++row) bitmapRows[row][cellX] = bytes.bitmap[row];
+      attributes[kCellColumns * cellY + cellX] = bytes.attribute;
+      return true;
+    });
   }
 }
 
@@ -147,11 +119,12 @@ bool process_titlescreen(const char* tag, CTokeniser& tokeniser, cBinWriter& wri
     return false;
   }
   if (!CheckDisplayColours(kName, fileName, bitmap)) return false;
-  const PixelValues indices(bitmap, IndexOf);
-  CellTable cells;
-  AnalyseCells(indices, cells);
-  AppendBitmap(indices, cells, writer);
-  AppendAttributes(cells, writer);
+  PixelValues indices(bitmap);
+  uint8_t bitmapBytes[kBitmapBytes];
+  uint8_t attributes[kCellColumns * kCellRows];
+  ConvertCells(indices, bitmapBytes, attributes);
+  writer.AddBytes(bitmapBytes, kBitmapBytes);
+  writer.AddBytes(attributes, sizeof attributes);
 
   listing.ItemBlock(fileName, tag, address, {kDisplayWidth, kScreenHeight, writer.GetSize()});
   return true;

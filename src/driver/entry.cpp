@@ -176,7 +176,7 @@ ScriptSettings SettingsFor(const Options& options) {
 // Opens the script, checks and creates the outputs, and runs the script.
 bool Run(const Options& options) {
   const std::string& scriptPath = options.arguments[0];
-  cRunFiles run;
+  cRunFiles run(!options.depsPath.empty());
   const cRunFiles::Scope scope(run);
   CFileTokeniser tokeniser;
   if (!tokeniser.Open(scriptPath.c_str())) {

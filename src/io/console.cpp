@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "io/format.h"
+
 namespace {
 
 bool g_quiet = false;
@@ -25,10 +27,13 @@ void Keep(const char* text) {
 
 void Progress(const char* format, ...) {
   if (g_quiet) return;
+  static std::string line;  // reused: a run prints thousands of these
+  line.clear();
   va_list arguments;
   va_start(arguments, format);
-  vprintf(format, arguments);
+  AppendFormatted(line, format, arguments);
   va_end(arguments);
+  fwrite(line.data(), 1, line.size(), stdout);
 }
 
 void Fault(const char* format, ...) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "io/console.h"
 #include "io/run_files.h"
@@ -40,11 +41,52 @@ ssize_t ReadUpTo(int fd, uint8_t* buffer, size_t count) {
   return static_cast<ssize_t>(done);
 }
 
-}  // namespace
+// Where the bytes go: the buffer a reader holds them in, grown as the read
+// needs it. Room(held, needed) gives room for `needed` bytes, keeping the
+// first `held`; Keep(size) ends the read with `size` bytes.
+//
+// A buffer of its own size, never cleared: one that must grow (a file read
+// in steps) at least doubles, so that the copies add up to no more than
+// the file.
+class OwnBuffer {
+ public:
+  explicit OwnBuffer(InputBytes& bytes) : bytes_(bytes) { bytes_ = InputBytes(); }
+  uint8_t* Room(size_t held, size_t needed) {
+    if (needed > allocated_) {
+      const size_t capacity = allocated_ > 0 && needed < 2 * allocated_ ? 2 * allocated_ : needed;
+      std::unique_ptr<uint8_t[]> larger(new uint8_t[capacity]);
+      if (held > 0) memcpy(larger.get(), bytes_.data.get(), held);
+      bytes_.data = std::move(larger);
+      allocated_ = capacity;
+    }
+    return bytes_.data.get();
+  }
+  void Keep(size_t size) {
+    bytes_.size = size;
+    if (size == 0 && allocated_ == 0) bytes_.data.reset();
+  }
 
-InputStatus ReadInputFile(const char* path, size_t limit, std::vector<uint8_t>& bytes,
-                          FileIdentity* identity) {
-  bytes.clear();
+ private:
+  InputBytes& bytes_;
+  size_t allocated_ = 0;
+};
+
+// A vector, which grows geometrically of its own accord.
+class VectorBuffer {
+ public:
+  explicit VectorBuffer(std::vector<uint8_t>& bytes) : bytes_(bytes) { bytes_.clear(); }
+  uint8_t* Room(size_t /*held*/, size_t needed) {
+    if (bytes_.size() < needed) bytes_.resize(needed);
+    return bytes_.data();
+  }
+  void Keep(size_t size) { bytes_.resize(size); }
+
+ private:
+  std::vector<uint8_t>& bytes_;
+};
+
+template <class Buffer>
+InputStatus Read(const char* path, size_t limit, Buffer buffer, FileIdentity* identity) {
   const Descriptor file(open(path, O_RDONLY | O_CLOEXEC));
   if (file.get() < 0)
     return errno == ENOENT || errno == ENOTDIR ? InputStatus::kMissing : InputStatus::kCannotOpen;
@@ -72,25 +114,37 @@ InputStatus ReadInputFile(const char* path, size_t limit, std::vector<uint8_t>& 
   for (;;) {
     const size_t room = limit + 1 - held;  // one byte past the limit tells "too large"
     const size_t want = step < room ? step : room;
-    bytes.resize(held + want);
-    const ssize_t got = regular && held == 0 ? read(file.get(), bytes.data(), want)
-                                             : ReadUpTo(file.get(), bytes.data() + held, want);
+    uint8_t* const data = buffer.Room(held, held + want);
+    const ssize_t got = regular && held == 0 ? read(file.get(), data, want)
+                                             : ReadUpTo(file.get(), data + held, want);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
-      bytes.clear();
+      buffer.Keep(0);
       return InputStatus::kReadError;
     }
     held += static_cast<size_t>(got);
     const bool ended = static_cast<size_t>(got) < want;
     if (held > limit) {
-      bytes.resize(limit);
+      buffer.Keep(limit);
       if (run) run->RecordInput(path);
       return InputStatus::kTooLarge;
     }
     if (ended) break;
     step = 64 * 1024;
   }
-  bytes.resize(held);
+  buffer.Keep(held);
   if (run) run->RecordInput(path);
   return InputStatus::kRead;
+}
+
+}  // namespace
+
+InputStatus ReadInputFile(const char* path, size_t limit, InputBytes& bytes,
+                          FileIdentity* identity) {
+  return Read(path, limit, OwnBuffer(bytes), identity);
+}
+
+InputStatus ReadInputFile(const char* path, size_t limit, std::vector<uint8_t>& bytes,
+                          FileIdentity* identity) {
+  return Read(path, limit, VectorBuffer(bytes), identity);
 }

@@ -12,6 +12,8 @@
 namespace {
 
 // Big enough that a build of a thousand items goes out in a few writes.
+// stdio takes a size only with a buffer: given none, it would allocate one
+// of the file system's block size (4 KB) instead.
 constexpr size_t kBufferSize = 256 * 1024;
 
 // Only a regular file (or a path not there yet) is replaced by a rename:
@@ -67,7 +69,8 @@ bool cOutputFile::Open() {
             strerror(error));
     return false;
   }
-  setvbuf(file_, nullptr, _IOFBF, kBufferSize);
+  buffer_.reset(new char[kBufferSize]);
+  setvbuf(file_, buffer_.get(), _IOFBF, kBufferSize);
   struct stat info;
   if (fstat(fileno(file_), &info) == 0) identity_ = {info.st_dev, info.st_ino};
   return true;
@@ -79,6 +82,7 @@ bool cOutputFile::CloseQuietly() {
   if (!flushed) closeError_ = errno ? errno : EIO;
   if (fclose(file_) != 0 && closeError_ == 0) closeError_ = errno ? errno : EIO;
   file_ = nullptr;
+  buffer_.reset();
   return closeError_ == 0;
 }
 

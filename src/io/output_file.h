@@ -1,13 +1,15 @@
 // An output file of a run. It is created when opened and filled through a
-// large stdio buffer (so the binary and the listing go out in a few big
-// writes); Close flushes and closes it and tells whether every byte reached
-// the file. An atomic output is written to a temporary file beside its path
-// and renamed into place by Commit, so a failed run leaves the previous file
-// untouched; without it the file is written in place and a failed run keeps
-// whatever was written.
+// stdio buffer of its own, 256 KB (so the binary and the listing go out in
+// a few big writes, in memory that does not grow with the build); Close
+// flushes and closes it and tells whether every byte reached the file. An
+// atomic output is written to a temporary file beside its path and renamed
+// into place by Commit, so a failed run leaves the previous file untouched;
+// without it the file is written in place and a failed run keeps whatever
+// was written.
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "io/run_files.h"
@@ -45,6 +47,7 @@ class cOutputFile {
   bool atomic_;
   std::string temporaryPath_;  // while an atomic output is being written
   FILE* file_ = nullptr;
+  std::unique_ptr<char[]> buffer_;  // the stream's buffer, freed after it is closed
   FileIdentity identity_;
   int closeError_ = 0;
 };

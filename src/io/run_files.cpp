@@ -28,7 +28,7 @@ const std::string* cRunFiles::OutputAt(const FileIdentity& identity) const {
 
 void cRunFiles::RecordInput(const std::string& path) {
   itemInputs_.push_back(path);
-  if (seen_.insert(path).second) inputs_.push_back(path);
+  if (keepInputs_ && seen_.insert(path).second) inputs_.push_back(path);
 }
 
 std::vector<std::string> cRunFiles::TakeItemInputs() {

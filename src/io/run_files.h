@@ -23,12 +23,17 @@ bool IdentityOf(const std::string& path, FileIdentity& identity);
 
 class cRunFiles {
  public:
+  // `keepInputs`: whether Inputs() is wanted (the dependency file). The
+  // list grows with every file read, so a run that has no use for it does
+  // not keep it.
+  explicit cRunFiles(bool keepInputs = true) : keepInputs_(keepInputs) {}
+
   void AddOutput(const std::string& path, const FileIdentity& identity);
   // The path of the output with this identity, or null.
   const std::string* OutputAt(const FileIdentity& identity) const;
 
   void RecordInput(const std::string& path);
-  // Every input read, each once, in the order first read.
+  // Every input read, each once, in the order first read (none unless kept).
   const std::vector<std::string>& Inputs() const { return inputs_; }
   // The inputs read since the last call (an item's own files).
   std::vector<std::string> TakeItemInputs();
@@ -48,6 +53,7 @@ class cRunFiles {
   static cRunFiles* Current();
 
  private:
+  bool keepInputs_;
   std::vector<std::pair<FileIdentity, std::string>> outputs_;
   std::vector<std::string> inputs_;
   std::set<std::string> seen_;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "formats/data_types.h"
+#include "io/format.h"
 
 namespace {
 
@@ -28,13 +29,24 @@ const FormRow& RowOf(SymbolForm form) {
   return kForms[0];
 }
 
-std::string Number(int64_t value) {
+void AppendNumber(std::string& text, int64_t value) {
   char digits[24];
-  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  return std::string(digits, end);
+  text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
-bool IsSymbolStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+std::string Number(int64_t value) {
+  std::string text;
+  AppendNumber(text, value);
+  return text;
+}
+
+// A comment's text is cut at 511 characters, as the buffer it was first
+// formatted into had it.
+constexpr size_t kLongestCommentText = 511;
+
+bool IsSymbolStart(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
 bool IsSymbolChar(char c) { return IsSymbolStart(c) || (c >= '0' && c <= '9'); }
 
 }  // namespace
@@ -121,7 +133,11 @@ void cListing::Totals(const BuildTotals& totals) {
 
 void cListing::BeginItem(const char* tag, const DataTypeInfo* type,
                          const CompressionInfo* compression) {
+  // A fresh item, in the room the last one's symbols had.
+  std::vector<SymbolFact> symbols = std::move(item_.symbols);
+  symbols.clear();
   item_ = ItemFacts();
+  item_.symbols = std::move(symbols);
   item_.tag = tag;
   item_.dataType = type;
   item_.compression = compression;
@@ -144,26 +160,39 @@ void cListing::ItemBlock(const std::string& fileName, const char* tag, int addre
                          std::initializer_list<int64_t> values) {
   const DataTypeInfo& type = *item_.dataType;
   item_.address = address;
-  Write(listing_text::kDataType + std::string(type.comment) + "\n" + listing_text::kInputFile +
-        fileName + "\n");
-  Symbol(tag, "address", address);
+  line_.assign(listing_text::kDataType).append(type.comment).append("\n");
+  line_.append(listing_text::kInputFile).append(fileName).append("\n");
+  AppendSymbol(tag, "address", address);
   const int64_t* value = values.begin();
   for (int i = 0; i < SymbolCount(type) && value != values.end(); ++i, ++value) {
-    Symbol(tag, type.symbols[i], *value);
+    AppendSymbol(tag, type.symbols[i], *value);
   }
+  Write(line_);
 }
 
 void cListing::Comment(const char* format, ...) {
-  char text[512];
+  line_.assign("; ");
   va_list arguments;
   va_start(arguments, format);
-  vsnprintf(text, sizeof text, format, arguments);
+  AppendFormatted(line_, format, arguments);
   va_end(arguments);
-  Write(std::string("; ") + text + "\n");
+  if (line_.size() > 2 + kLongestCommentText) line_.resize(2 + kLongestCommentText);
+  line_ += '\n';
+  Write(line_);
 }
 
 void cListing::Symbol(const char* tag, const char* name, int64_t value) {
-  SymbolFact fact{std::string(tag) + "_" + name, value};
-  Write(SymbolLine(form_, fact.name, value) + "\n");
+  line_.clear();
+  AppendSymbol(tag, name, value);
+  Write(line_);
+}
+
+void cListing::AppendSymbol(const char* tag, const char* name, int64_t value) {
+  SymbolFact fact;
+  fact.name.append(tag).append("_").append(name);
+  fact.value = value;
+  line_.append(fact.name).append(RowOf(form_).separator);
+  AppendNumber(line_, value);
+  line_ += '\n';
   item_.symbols.push_back(std::move(fact));
 }

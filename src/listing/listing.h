@@ -141,10 +141,13 @@ class cListing {
  private:
   void Write(const std::string& text);
   void Lines(const char* text) { Write(text); }
+  // A symbol's line appended to line_, and its fact kept.
+  void AppendSymbol(const char* tag, const char* name, int64_t value);
 
   FILE* file_;
   SymbolForm form_;
   bool failed_ = false;
+  std::string line_;  // the lines being written, in one buffer kept from line to line
   ItemFacts item_;
   std::vector<cBuildObserver*> observers_;
 };

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "writers/eight_bytes.h"
+
 namespace {
 
 constexpr int kMaxCount = 126;  // units in one literal or run record
@@ -9,53 +11,84 @@ constexpr int kMinRun = 3;      // shorter repeats stay literals
 constexpr uint8_t kRunFlag = 0x80;
 constexpr uint8_t kTerminator = 0x00;
 
-// The encoder on units of kUnit bytes; p and literalStart count units
-// (one greedy pass: see the header for its rules).
+// The encoder on units of kUnit bytes; positions count units (one greedy
+// pass: see the header for its rules).
 template <int kUnit>
 class Encoder {
  public:
-  Encoder(const uint8_t* data, uint8_t* stream) : data_(data), start_(stream), out_(stream) {}
+  Encoder(const uint8_t* data, int unitCount, uint8_t* stream)
+      : data_(data), count_(unitCount), start_(stream), out_(stream) {}
 
-  int Encode(int unitCount) {
-    int p = 0;
-    int literalStart = 0;
-    while (p < unitCount) {
-      // Step 1: the run at p, at most 126 units, never past the last one.
-      const int end = p + kMaxCount < unitCount ? p + kMaxCount : unitCount;
-      int run = 1;
-      while (p + run < end && SameUnit(p + run, p)) ++run;
-
-      if (run >= kMinRun) {  // step 2
-        if (literalStart < p) WriteLiterals(literalStart, p);
-        *out_++ = static_cast<uint8_t>(kRunFlag + run);
-        CopyUnits(p, 1);
-        p += run;
-        literalStart = p;
-      } else if (p - literalStart == kMaxCount) {  // step 3: p is examined again
-        WriteLiterals(literalStart, p);
-        literalStart = p;
-      } else if (p == unitCount - 1) {  // step 4
-        WriteLiterals(literalStart, unitCount);
-        p = unitCount;
-        literalStart = unitCount;
-      } else {  // step 5
-        p = SkipLiterals(p + 1, literalStart, unitCount);
-      }
+  int Encode() {
+    int literals = 0;  // the first unit not written yet
+    for (int run = NextRun(0); run < count_; run = NextRun(literals)) {
+      const int length = RunLength(run);
+      WriteLiterals(literals, run);
+      *out_++ = static_cast<uint8_t>(kRunFlag + length);
+      CopyUnits(run, 1);
+      literals = run + length;
     }
-    *out_++ = kTerminator;  // step 7
+    WriteLiterals(literals, count_);
+    *out_++ = kTerminator;
     return static_cast<int>(out_ - start_);
   }
 
  private:
-  // Step 5 again and again, without the full run search: from p on, every
-  // unit that starts no run of 3, is not the 126th pending literal and is
-  // not the last unit joins the literals. Returns the first unit that needs
-  // steps 1 to 4.
-  int SkipLiterals(int p, int literalStart, int unitCount) const {
-    while (p - literalStart < kMaxCount && p < unitCount - 1 &&
-           !(p + 2 < unitCount && SameUnit(p + 1, p) && SameUnit(p + 2, p)))
-      ++p;
-    return p;
+  // The first unit from p on that starts a run of kMinRun = 3 (count_ when
+  // none): one that equals the next unit, which equals the one after. Eight
+  // bytes of starts are tested at once, each word against the words one
+  // and two units on; the last few units, which those would read past,
+  // one by one.
+  int NextRun(int p) const {
+    for (; p + kUnitsPerWord + 2 <= count_; p += kUnitsPerWord) {
+      const uint64_t here = Word(p), next = Word(p + 1), after = Word(p + 2);
+      const uint64_t starts = WholeUnits(ZeroBytes((here ^ next) | (next ^ after)));
+      if (starts) return p + FirstFlag(starts) / kUnit;
+    }
+    for (; p + 2 < count_; ++p) {
+      if (SameUnit(p, p + 1) && SameUnit(p + 1, p + 2)) return p;
+    }
+    return count_;
+  }
+
+  // The units alike from `run` on (the first kMinRun known alike), at most
+  // kMaxCount: a word a step against the unit repeated, the run ending at
+  // the first unit of a word that differs; the item's last few units, which
+  // a word would read past, one by one.
+  int RunLength(int run) const {
+    const int end = run + kMaxCount < count_ ? run + kMaxCount : count_;
+    const uint64_t repeated = RepeatedUnit(run);
+    int next = run + kMinRun;
+    while (next < end && next + kUnitsPerWord <= count_) {
+      const uint64_t differing = AnyOfUnits(NonZeroBytes(Word(next) ^ repeated));
+      if (differing) {
+        next += FirstFlag(differing) / kUnit;
+        break;
+      }
+      next += kUnitsPerWord;
+    }
+    while (next < end && next + kUnitsPerWord > count_ && SameUnit(next, run)) ++next;
+    return (next < end ? next : end) - run;
+  }
+
+  static constexpr int kUnitsPerWord = 8 / kUnit;
+  // The eight bytes from unit p on.
+  uint64_t Word(int p) const { return LoadEight(data_ + p * kUnit); }
+  // Unit p in each of a word's places.
+  uint64_t RepeatedUnit(int p) const {
+    if (kUnit == 1) return EveryByte(data_[p]);
+    const uint64_t unit = data_[kUnit * p] | uint64_t{data_[kUnit * p + 1]} << 8;
+    return unit * 0x0001000100010001ull;
+  }
+  // Flags of the units all (or any) of whose bytes are flagged, at each
+  // unit's first byte.
+  static uint64_t WholeUnits(uint64_t byteFlags) {
+    if (kUnit == 1) return byteFlags;
+    return byteFlags & byteFlags >> 8 & 0x0080008000800080ull;
+  }
+  static uint64_t AnyOfUnits(uint64_t byteFlags) {
+    if (kUnit == 1) return byteFlags;
+    return (byteFlags | byteFlags >> 8) & 0x0080008000800080ull;
   }
 
   bool SameUnit(int a, int b) const {
@@ -68,13 +101,18 @@ class Encoder {
     out_ += count * kUnit;
   }
 
-  // A literal record of units [first, end), end - first being 1..126.
+  // Units [first, end) as literal records of kMaxCount units but the last.
   void WriteLiterals(int first, int end) {
-    *out_++ = static_cast<uint8_t>(end - first);
-    CopyUnits(first, end - first);
+    while (first < end) {
+      const int count = end - first < kMaxCount ? end - first : kMaxCount;
+      *out_++ = static_cast<uint8_t>(count);
+      CopyUnits(first, count);
+      first += count;
+    }
   }
 
   const uint8_t* const data_;
+  const int count_;
   uint8_t* const start_;
   uint8_t* out_;  // the next stream byte
 };
@@ -93,6 +131,6 @@ int RunLengthStreamBound(int unitCount, int unitSize) {
 
 int EncodeRunLength(const uint8_t* data, int unitCount, int unitSize, uint8_t* stream) {
   if (unitCount < 0) unitCount = 0;
-  if (unitSize == 2) return Encoder<2>(data, stream).Encode(unitCount);
-  return Encoder<1>(data, stream).Encode(unitCount);
+  if (unitSize == 2) return Encoder<2>(data, unitCount, stream).Encode();
+  return Encoder<1>(data, unitCount, stream).Encode();
 }

@@ -21,16 +21,18 @@
 // The control bytes 0x7F, 0x80, 0x81, 0x82 and 0xFF never occur. Every unit
 // is copied as it lies in the item, so a word appears low byte first.
 //
-// Encoding is one greedy pass. At each unit the encoder looks ahead at most
-// 125 units for a run of the same unit:
-//   - a run of 3 or more (cut at 126) becomes a run record, after the pending
-//     literals (if any) have been flushed as a literal record;
-//   - otherwise, when 126 literals are pending they are flushed first and the
-//     same unit is examined again;
-//   - otherwise the unit joins the pending literals, which are flushed at the
-//     last unit of the item.
-// Two equal units therefore stay literals; an item that ends with a run
-// leaves no literal record behind it; the terminator always ends the stream.
+// Encoding is one greedy pass over the units:
+//   - the units before the first one that starts a run of 3 or more like
+//     units are literals;
+//   - that run, cut at 126 units, becomes a run record, after the pending
+//     literals have been written as literal records of 126 units each but
+//     the last;
+//   - the pass goes on after the run; the literals left at the end of the
+//     item are written the same way.
+// Two equal units therefore stay literals; a run longer than 126 goes on in
+// a new record (a run record again when 3 or more units are left of it);
+// an item that ends with a run leaves no literal record behind it; the
+// terminator always ends the stream.
 //
 // Example (u = 1): 41 x 10, 42 43 44  ->  8A 41 | 03 42 43 44 | 00
 #pragma once

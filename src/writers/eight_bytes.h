@@ -1,0 +1,32 @@
+// Eight bytes as one 64-bit word, byte i in bits 8i .. 8i + 7 whatever the
+// machine's byte order, and the tests that work on all eight bytes at once
+// (a flag is bit 7 of a byte). The converters take eight pixels a step this
+// way, the run-length encoder eight bytes of an item.
+#pragma once
+
+#include <cstdint>
+
+constexpr uint64_t kEveryLowBit = 0x0101010101010101ull;   // bit 0 of each byte
+constexpr uint64_t kEveryHighBit = 0x8080808080808080ull;  // bit 7 of each byte
+
+// Written out byte by byte, which compilers make one load (a byte swap too
+// where words are big-endian).
+inline uint64_t LoadEight(const uint8_t* b) {
+  return uint64_t{b[0]} | uint64_t{b[1]} << 8 | uint64_t{b[2]} << 16 | uint64_t{b[3]} << 24 |
+         uint64_t{b[4]} << 32 | uint64_t{b[5]} << 40 | uint64_t{b[6]} << 48 | uint64_t{b[7]} << 56;
+}
+inline void StoreEight(uint64_t eight, uint8_t* bytes) {
+  for (int i = 0; i < 8; ++i) bytes[i] = static_cast<uint8_t>(eight >> 8 * i);
+}
+inline uint64_t EveryByte(uint8_t value) { return value * kEveryLowBit; }
+inline uint8_t ByteAt(uint64_t eight, int i) { return static_cast<uint8_t>(eight >> 8 * i); }
+
+// The flag of each byte that is not 0. Adding 0x7F to a byte's low seven
+// bits reaches bit 7 unless they are all 0, and never carries into the next
+// byte.
+inline uint64_t NonZeroBytes(uint64_t eight) {
+  return (((eight & ~kEveryHighBit) + ~kEveryHighBit) | eight) & kEveryHighBit;
+}
+inline uint64_t ZeroBytes(uint64_t eight) { return ~NonZeroBytes(eight) & kEveryHighBit; }
+// The first byte (0..7) flagged in `flags`, which must not be 0.
+inline int FirstFlag(uint64_t flags) { return __builtin_ctzll(flags) / 8; }
