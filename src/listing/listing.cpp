@@ -44,9 +44,7 @@ std::string Number(int64_t value) {
 // formatted into had it.
 constexpr size_t kLongestCommentText = 511;
 
-bool IsSymbolStart(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
+bool IsSymbolStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 bool IsSymbolChar(char c) { return IsSymbolStart(c) || (c >= '0' && c <= '9'); }
 
 }  // namespace
