@@ -131,10 +131,11 @@ class Outputs {
     return nullptr;
   }
 
-  // After a failed run: a plain binary or listing keeps what was written.
+  // After a failed run: a plain binary or listing keeps what was written;
+  // the run's fault has been reported, so closing them adds no message.
   void KeepPartial(const Options& options) {
-    Find(options.arguments[1])->Close();
-    Find(options.arguments[2])->Close();
+    Find(options.arguments[1])->CloseQuietly();
+    Find(options.arguments[2])->CloseQuietly();
   }
 
   // After a successful run: every file complete, then moved into place.

@@ -37,9 +37,11 @@ class cOutputFile {
   // Puts an atomic output in place (a plain one is in place already); false
   // with the same message when the rename fails.
   bool Commit();
+  // Flushes and closes without a message: after a fault that has been
+  // reported, what was written stays and a later failure adds nothing.
+  bool CloseQuietly();
 
  private:
-  bool CloseQuietly();
   void PrintCloseError(int error) const;
 
   const char* kind_;
