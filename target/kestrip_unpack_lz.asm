@@ -26,7 +26,7 @@
 ;            DE = the byte after the last byte written
 ; Destroys:  AF, BC, IX. IY and the alternate registers are left alone;
 ;            interrupts stay as they were.
-; Stack:     2 bytes below the return address.
+; Stack:     4 bytes below the return address.
 ; Size:      127 bytes. Relocatable: no absolute address inside.
 ; Speed:     literals and matches move by LDIR (21 T-states a byte); each
 ;            bit of a code costs 16 T-states (28 when it takes a bit byte)
