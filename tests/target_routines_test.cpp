@@ -158,6 +158,7 @@ const Unpacker kUnpackers[] = {
     {"kestrip_unpack_words", target::WordStream, 2, 2},
     {"kestrip_unpack_words_fast", target::WordStream, 2, 2},
     {"kestrip_unpack_lz", target::LzStream, 1, 3},
+    {"kestrip_unpack_lz_fast", target::LzStream, 1, 3},
 };
 constexpr int kLzType = 3;
 const char* const kMaskRoutines[] = {"kestrip_apply_mask", "kestrip_apply_mask_fast"};
@@ -171,7 +172,8 @@ TEST(TargetRoutinesTest, AssembleAliketAnyOriginAtTheSizeTheirHeadsGive) {
   const char* const routines[] = {"kestrip_find_item",         "kestrip_unpack_bytes",
                                   "kestrip_unpack_bytes_fast", "kestrip_unpack_words",
                                   "kestrip_unpack_words_fast", "kestrip_unpack_lz",
-                                  "kestrip_apply_mask",        "kestrip_apply_mask_fast"};
+                                  "kestrip_unpack_lz_fast",    "kestrip_apply_mask",
+                                  "kestrip_apply_mask_fast"};
   for (const char* name : routines) {
     const z80::Assembly& atZero = Routine(name);
     ASSERT_TRUE(atZero.ok) << name << ": " << atZero.messages;

@@ -71,6 +71,7 @@ const Routine kRoutines[] = {
     {"kestrip_unpack_words", Use::kUnpack, 2, target::WordStream, DecodeWordStream, 1.15, true, 64},
     {"kestrip_unpack_words_fast", Use::kUnpack, 2, target::WordStream, DecodeWordStream, 1.15, true, 0},
     {"kestrip_unpack_lz", Use::kUnpack, 3, target::LzStream, DecodeLzStream, 3.0, false, 128},
+    {"kestrip_unpack_lz_fast", Use::kUnpack, 3, target::LzStream, DecodeLzStream, 3.0, false, 0},
     {"kestrip_apply_mask", Use::kMask, -1, target::MaskStream, DecodeMaskStream, 40.0, false, 64},
     {"kestrip_apply_mask_fast", Use::kMask, -1, target::MaskStream, DecodeMaskStream, 40.0, false, 0},
 };
