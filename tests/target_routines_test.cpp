@@ -16,12 +16,12 @@ TEST(TargetRoutinesTest, NeedTheEmulator) {
 
 #else
 
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <random>
 #include <regex>
 #include <string>
-#include <cstring>
 
 #include "converters/fullscreenmask.h"
 #include "target_streams.h"
@@ -146,6 +146,8 @@ void ExpectUnpacks(const std::string& routine, const Bytes& stream, const Bytes&
                   DestroyedRegisters(routine).find("IX") == std::string::npos);
 }
 
+constexpr int kLzType = 3;
+
 struct Unpacker {
   const char* routine;
   Bytes (*stream)(const Bytes& item);
@@ -157,10 +159,9 @@ const Unpacker kUnpackers[] = {
     {"kestrip_unpack_bytes_fast", target::ByteStream, 1, 1},
     {"kestrip_unpack_words", target::WordStream, 2, 2},
     {"kestrip_unpack_words_fast", target::WordStream, 2, 2},
-    {"kestrip_unpack_lz", target::LzStream, 1, 3},
-    {"kestrip_unpack_lz_fast", target::LzStream, 1, 3},
+    {"kestrip_unpack_lz", target::LzStream, 1, kLzType},
+    {"kestrip_unpack_lz_fast", target::LzStream, 1, kLzType},
 };
-constexpr int kLzType = 3;
 const char* const kMaskRoutines[] = {"kestrip_apply_mask", "kestrip_apply_mask_fast"};
 
 // ---------------------------------------------------------------------------

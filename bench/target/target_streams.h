@@ -37,15 +37,15 @@ Bytes MaskStream(const Bytes& pairs);
 // format's worst overhead, RunLengthStreamBound(units) - N =
 // ceil(units / 126) + 1 bytes.
 //
-// The LZ routine reads a match's codes before it copies, and copies a
+// The LZ routines read a match's codes before they copy it, and copy a
 // literal run just behind the reading, so the tails compared are the
 // stream after a match's length code with the output after the match, and
 // the stream from a run's first literal with the output from there; the
-// terminator's bits come after the last write, so every stream needs 2 or
-// 3 bytes. Any stream the encoder writes needs at most
-// LzStreamBound(N) - N bytes (3 to 7): the parse weighs a literal run to
-// the end after every match, so no tail of its stream after a match is
-// longer than that run's.
+// terminator's bits come after the last write, so every stream needs at
+// least 2 bytes. Any stream the encoder writes needs at most
+// LzStreamBound(N) - N bytes (3 to 7): after every match the parse weighs
+// a literal run to the end, and weighs literal runs by their bits alone,
+// so no tail of its stream after a match is longer than that run's.
 //
 // Both take the item's header type: 1, 2 or 3.
 size_t InPlaceMargin(const Bytes& stream, int headerType);
