@@ -26,11 +26,11 @@
 ;            DE = the byte after the last byte written
 ; Destroys:  AF, BC, IX. IY and the alternate registers are left alone;
 ;            interrupts stay as they were.
-; Stack:     4 bytes below the return address.
+; Stack:     2 bytes below the return address.
 ; Size:      127 bytes. Relocatable: no absolute address inside.
 ; Speed:     literals and matches move by LDIR (21 T-states a byte); each
 ;            bit of a code costs 16 T-states (28 when it takes a bit byte)
-;            and its branch, a token about 60 (a literal run) to 200 (a new
+;            and its branch, a token about 60 (a literal run) to 180 (a new
 ;            match) more. Figures on whole items: README, "On the target".
 ;
 ; In place: the stream may share one buffer with the bytes it unpacks, DE
@@ -48,7 +48,8 @@
 ; is left, ADD A,A gives zero and the next stream byte is fetched, its top
 ; bit going to carry and the marker coming in from carry at the bottom.
 ; BC collects gamma codes and is the copies' count. IX holds -d, the last
-; new match's distance as a 16-bit negative, so a match's source is DE + IX.
+; new match's distance as a 16-bit negative (a match's source is DE - d),
+; and a match pushes it while it reads the length.
 ; The common case of each code comes first: a new match after a match, h = 1.
 
 ; The next bit of the stream to carry.
@@ -76,8 +77,9 @@ lz_literal_count:
 lz_literal_copy:
         ldir
         lz_bit
-        jr c,lz_new_match       ; 1: a new match; 0: a repeat match, same IX
-lz_length:                      ; gamma(m - 1), then the copy from DE + IX
+        jr c,lz_new_match       ; 1: a new match
+        push ix                 ; 0: a repeat match, from the last d
+lz_length:                      ; -d on the stack; gamma(m - 1), then the copy
         ld bc,1
 lz_length_bits:
         lz_bit
@@ -87,9 +89,7 @@ lz_length_bits:
         rl b
         jr lz_length_bits
 lz_copy:
-        push hl
-        push ix
-        pop hl
+        ex (sp),hl              ; the stream pointer kept where -d was
         add hl,de               ; the source, DE - d
         ldir                    ; m - 1 bytes,
         ldi                     ; and the last
@@ -105,7 +105,8 @@ lz_low:
         ld c,(hl)               ; -d lo
         inc hl
         push bc
-        pop ix
+        pop ix                  ; for a repeat match after a literal run
+        push bc                 ; for this match's copy
         jr lz_length
 lz_far:                         ; the rest of gamma(h) as its complement,
         ld bc,0FFFEh            ; so that B = 0FFh while h < 256

@@ -13,7 +13,7 @@
 ; Stack:     4 bytes below the return address.
 ; Size:      223 bytes. Relocatable: no absolute address inside.
 ; Speed:     a new match of 2 bytes at a distance up to 256 after a match
-;            about 150 T-states in all (kestrip_unpack_lz: 230), 3 or 4
+;            about 150 T-states in all (kestrip_unpack_lz: 224), 3 or 4
 ;            bytes about 100 less than there; a literal run of 1 byte 99
 ;            (82). Figures on whole items: README, "On the target".
 ;
