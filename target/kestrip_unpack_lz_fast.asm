@@ -8,23 +8,24 @@
 ;            DE = where the item's first byte goes
 ; Out:       HL = the byte after the stream (after its terminator)
 ;            DE = the byte after the last byte written
-; Destroys:  AF, BC, IX. IY and the alternate registers are left alone;
+; Destroys:  AF, BC. IX, IY and the alternate registers are left alone;
 ;            interrupts stay as they were.
 ; Stack:     4 bytes below the return address.
-; Size:      223 bytes. Relocatable: no absolute address inside.
+; Size:      211 bytes. Relocatable: no absolute address inside.
 ; Speed:     a new match of 2 bytes at a distance up to 256 after a match
-;            about 150 T-states in all (kestrip_unpack_lz: 224), 3 or 4
-;            bytes about 100 less than there; a literal run of 1 byte 99
+;            about 150 T-states in all (kestrip_unpack_lz: 224), of 3 or 4
+;            bytes about 70 less than there; a literal run of 1 byte 83
 ;            (82). Figures on whole items: README, "On the target".
 ;
 ; In place: as kestrip_unpack_lz, with the same margin.
 ;
 ; What it does beyond kestrip_unpack_lz: a new match keeps -d in BC and
-; copies from DE + BC, and only a literal run, which may be followed by a
-; repeat match, puts it in IX (every copy ends with two LDI, which leave
-; BC = -d - 2); matches of 2, 3 and 4 bytes are copied by LDI alone; the
-; first bits of the hottest codes take the branch to a new bit byte only
-; when one is due (ADD A,A and JR Z, 11 T-states a bit instead of 16).
+; copies from DE + BC; only a literal run, which a repeat match may
+; follow, and a long match push it (every copy ends with two LDI, which
+; leave BC = -d - 2), so IX is not needed. Matches of 2, 3 and 4 bytes are
+; copied by LDI alone. The first bits of the hottest codes take the branch
+; to a new bit byte only when one is due (ADD A,A and JR Z, 11 T-states a
+; bit instead of 16).
 ; A holds the bits as in kestrip_unpack_lz.
 
 ; The next bit of the stream to carry.
@@ -40,21 +41,19 @@ kestrip_unpack_lz_fast:
         ld bc,0FFFDh            ; -d - 2 for d = 1, the repeat distance before any match
         ld a,080h               ; the marker alone: no bits yet
         jr lzf_after_match      ; the start is as after a match
-lzf_literals:                   ; a literal run: -d kept in IX for a repeat after it
-        inc bc
-        inc bc
+lzf_literals:                   ; a literal run: -d - 2 kept on the stack for a repeat after it
         push bc
-        pop ix
         lzf_bit
         jr nc,lzf_literal_long
         ldi                     ; n = 1
 lzf_after_literals:
+        pop bc
         add a,a
         jr z,lzf_refill_3
 lzf_back_3:
         jr c,lzf_new_match      ; 1: a new match
-        push ix                 ; 0: a repeat match, BC = -d
-        pop bc
+        inc bc                  ; 0: a repeat match, BC = -d
+        inc bc
         jr lzf_length
 lzf_literal_long:               ; n > 1: the rest of gamma(n)
         ld bc,1
@@ -127,8 +126,7 @@ lzf_back_2:
         jr c,lzf_odd
         lzf_bit
         jr c,lzf_three          ; m - 1 = 2
-        push bc
-        pop ix
+        push bc                 ; -d, while the length is read
         ld bc,2                 ; m - 1 = 10..., 4 or more
         jr lzf_long_bits
 lzf_odd:
@@ -145,7 +143,6 @@ lzf_odd:
         jr lzf_two_copy
 lzf_long_odd:
         push bc
-        pop ix
         ld bc,3                 ; m - 1 = 11..., 5 or more
 lzf_long_bits:
         lzf_bit
@@ -154,13 +151,11 @@ lzf_long_bits:
         lzf_bit
         jr nc,lzf_long_bits
         dec bc                  ; m - 2 bytes by LDIR, the last two by LDI
+        ex (sp),hl              ; the stream pointer kept where -d was
         push hl
-        push ix
-        pop hl
         add hl,de               ; the source, DE - d
         ldir
-        push ix
-        pop bc
+        pop bc                  ; -d
         jr lzf_two_copy
 lzf_far:                        ; the rest of gamma(h) as its complement,
         ld bc,0FFFEh            ; so that B = 0FFh while h < 256
