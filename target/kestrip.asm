@@ -6,6 +6,8 @@
 ;   kestrip_unpack_bytes_fast   the same, unrolled: faster and larger
 ;   kestrip_unpack_words        unpacks a word stream (header type 2)
 ;   kestrip_unpack_words_fast   the same, unrolled
+;   kestrip_unpack_lz           unpacks an LZ stream (header type 3)
+;   kestrip_unpack_lz_fast      the same, faster
 ;   kestrip_apply_mask          draws a full-screen mask over the display
 ;   kestrip_apply_mask_fast     the same, unrolled
 ;
@@ -18,5 +20,7 @@
         include "kestrip_unpack_bytes_fast.asm"
         include "kestrip_unpack_words.asm"
         include "kestrip_unpack_words_fast.asm"
+        include "kestrip_unpack_lz.asm"
+        include "kestrip_unpack_lz_fast.asm"
         include "kestrip_apply_mask.asm"
         include "kestrip_apply_mask_fast.asm"

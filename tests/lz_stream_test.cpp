@@ -106,6 +106,24 @@ TEST(LzStreamTest, HandWorkedStreams) {
   }
 }
 
+// The parse weighs decoding time: a 2-byte match 257 back in the middle of
+// literals would save 1 bit (13 bits, and 2 for the literal run after it,
+// against 16 literal bits) but cost the target's decoder some 200 T-states,
+// so the item goes as one literal run. The filler steps by 3, so no other
+// pair of bytes repeats.
+TEST(LzStreamTest, AMatchThatSavesABitGivesWayToLiterals) {
+  Bytes item = Text("AB");
+  for (int j = 1; j <= 255; ++j) item.push_back(static_cast<uint8_t>(3 * j));
+  item = Concat({item, Text("AB"), {0x00}});
+  std::string text = "0 " + Gamma(static_cast<unsigned>(item.size())) + "[";
+  for (uint8_t byte : item) {
+    char hex[4];
+    snprintf(hex, sizeof hex, " %02X", byte);
+    text += hex;
+  }
+  EXPECT_EQ(Encode(item), Assemble(text + "]" + kEnd));
+}
+
 // A distance with a high part over 1, decoded from a stream written by
 // hand: 300 literals, then 4 bytes from 300 back (h = 2: gamma 001; -d lo
 // = (65536 - 300) & 0xFF = D4).

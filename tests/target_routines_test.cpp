@@ -1,10 +1,10 @@
 // The Z80 routines of target/, run on an emulated Z80 (bench/target's
-// harness) against kestrip's own writers: every worked example of the three
+// harness) against kestrip's own writers: every worked example of the four
 // stream formats, every item size 0..300 of random and adversarial
 // patterns, the largest items that fit, real items of every data type, and
 // the README's example program. Each run checks the bytes, that nothing
-// else was written, the registers the routine's head promises, and that it
-// returns within a step limit.
+// else was written (but the stack the routine's head allows), the
+// registers the head promises, and that it returns within a step limit.
 #include <gtest/gtest.h>
 
 #ifndef KESTRIP_HAVE_Z80EX
@@ -16,6 +16,7 @@ TEST(TargetRoutinesTest, NeedTheEmulator) {
 
 #else
 
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -44,9 +45,24 @@ const z80::Assembly& Routine(const std::string& name) {
 #define SKIP_WITHOUT_PASMO() \
   if (!z80::PasmoFound()) GTEST_SKIP() << "pasmo is not installed: the target routines are not assembled"
 
-// Whether the routine's head promises B = 0 on return.
+// What the routine's head promises: B = 0 on return; the registers it
+// destroys (its "Destroys:" line up to the first full stop); the bytes of
+// stack it uses below the return address (its "Stack:" line, 0 without).
 bool LeavesBZero(const std::string& name) {
   return ReadText(RoutinePath(name)).find(";            B = 0\n") != std::string::npos;
+}
+std::string DestroyedRegisters(const std::string& name) {
+  std::smatch destroyed;
+  const std::string head = ReadText(RoutinePath(name));
+  return std::regex_search(head, destroyed, std::regex("; Destroys: +([^.]*)\\.")) ? destroyed[1].str()
+                                                                                  : "";
+}
+int StackBytes(const std::string& name) {
+  std::smatch stack;
+  const std::string head = ReadText(RoutinePath(name));
+  return std::regex_search(head, stack, std::regex("; Stack: +([0-9]+) bytes below the return address"))
+             ? std::stoi(stack[1])
+             : 0;
 }
 
 // Two layouts of code, stream, destination and stack, so that every routine
@@ -66,8 +82,11 @@ z80::Registers EntryRegisters() {
   return r;
 }
 
-void ExpectLeftAlone(const z80::Registers& in, const z80::Registers& out, const std::string& what) {
-  EXPECT_EQ(out.ix, in.ix) << what;
+void ExpectLeftAlone(const z80::Registers& in, const z80::Registers& out, const std::string& what,
+                     bool keepsIx = true) {
+  if (keepsIx) {
+    EXPECT_EQ(out.ix, in.ix) << what;
+  }
   EXPECT_EQ(out.iy, in.iy) << what;
   EXPECT_EQ(out.sp, in.sp) << what;
   EXPECT_EQ(out.afAlternate, in.afAlternate) << what;
@@ -79,10 +98,22 @@ void ExpectLeftAlone(const z80::Registers& in, const z80::Registers& out, const 
   EXPECT_EQ(out.iff2, in.iff2) << what;
 }
 
-// Enough instructions for any valid stream: a few per output byte and per
-// stream byte. A routine that runs past it has lost its way.
+// Enough instructions for any valid stream: a few per output byte, and per
+// stream byte a few for each of the 8 bits it may hold. A routine that runs
+// past it has lost its way.
 uint64_t StepLimit(size_t streamSize, size_t outputSize) {
-  return 100 + 3 * outputSize + 20 * streamSize;
+  return 100 + 3 * outputSize + 48 * streamSize;
+}
+
+// The addresses written outside [first, first + count) and outside the
+// `stackBytes` below the return address (which lies just below `stack`).
+std::vector<int> WrittenElsewhere(const z80::Outcome& outcome, int first, size_t count, int stack,
+                                  int stackBytes) {
+  std::vector<int> elsewhere;
+  for (int address : outcome.WrittenOutside(first, static_cast<int>(count))) {
+    if (address < stack - 2 - stackBytes || address >= stack - 2) elsewhere.push_back(address);
+  }
+  return elsewhere;
 }
 
 // Unpacks `stream` with the routine and checks it gave `item`.
@@ -103,25 +134,33 @@ void ExpectUnpacks(const std::string& routine, const Bytes& stream, const Bytes&
   ASSERT_TRUE(outcome.returned) << where << ": no RET within " << call.stepLimit << " steps";
   const auto first = outcome.memory.begin() + layout.output;
   EXPECT_TRUE(Bytes(first, first + static_cast<std::ptrdiff_t>(item.size())) == item) << where;
-  EXPECT_TRUE(outcome.WrittenOutside(layout.output, static_cast<int>(item.size())).empty()) << where;
+  EXPECT_EQ(WrittenElsewhere(outcome, layout.output, item.size(), layout.stack, StackBytes(routine)),
+            std::vector<int>())
+      << where;
   EXPECT_EQ(outcome.registers.hl, layout.stream + stream.size()) << where;
   EXPECT_EQ(outcome.registers.de, layout.output + item.size()) << where;
   if (LeavesBZero(routine)) {
     EXPECT_EQ(outcome.registers.bc >> 8, 0) << where;
   }
-  ExpectLeftAlone(call.registers, outcome.registers, where);
+  ExpectLeftAlone(call.registers, outcome.registers, where,
+                  DestroyedRegisters(routine).find("IX") == std::string::npos);
 }
+
+constexpr int kLzType = 3;
 
 struct Unpacker {
   const char* routine;
   Bytes (*stream)(const Bytes& item);
   int unitSize;
+  int headerType;
 };
 const Unpacker kUnpackers[] = {
-    {"kestrip_unpack_bytes", target::ByteStream, 1},
-    {"kestrip_unpack_bytes_fast", target::ByteStream, 1},
-    {"kestrip_unpack_words", target::WordStream, 2},
-    {"kestrip_unpack_words_fast", target::WordStream, 2},
+    {"kestrip_unpack_bytes", target::ByteStream, 1, 1},
+    {"kestrip_unpack_bytes_fast", target::ByteStream, 1, 1},
+    {"kestrip_unpack_words", target::WordStream, 2, 2},
+    {"kestrip_unpack_words_fast", target::WordStream, 2, 2},
+    {"kestrip_unpack_lz", target::LzStream, 1, kLzType},
+    {"kestrip_unpack_lz_fast", target::LzStream, 1, kLzType},
 };
 const char* const kMaskRoutines[] = {"kestrip_apply_mask", "kestrip_apply_mask_fast"};
 
@@ -133,7 +172,8 @@ TEST(TargetRoutinesTest, AssembleAliketAnyOriginAtTheSizeTheirHeadsGive) {
   SKIP_WITHOUT_PASMO();
   const char* const routines[] = {"kestrip_find_item",         "kestrip_unpack_bytes",
                                   "kestrip_unpack_bytes_fast", "kestrip_unpack_words",
-                                  "kestrip_unpack_words_fast", "kestrip_apply_mask",
+                                  "kestrip_unpack_words_fast", "kestrip_unpack_lz",
+                                  "kestrip_unpack_lz_fast",    "kestrip_apply_mask",
                                   "kestrip_apply_mask_fast"};
   for (const char* name : routines) {
     const z80::Assembly& atZero = Routine(name);
@@ -169,8 +209,13 @@ TEST(TargetRoutinesTest, UnpackTheWorkedExamples) {
       {0x34, 0x12, 0x34, 0x12, 0x34, 0x12, 0x34, 0x12, 0x34, 0x12, 0x01, 0x00, 0x02, 0x00},
       {0xAA, 0xBB, 0xAA, 0xBB}, Repeat(0x00, 400), {0x11, 0x22, 0x33, 0x44}, Repeat(0x00, 6),
       {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02}, {0x12, 0x34}, {}};
+  // The LZ stream's worked examples (lz_stream.h, lz_stream_test.cpp), after the byte stream's.
+  std::vector<Bytes> lzItems = byteItems;
+  for (const char* text : {"ABABABAB!", "abcXabcYabc", "ABABABAB! abcabcXabc 0000000000"})
+    lzItems.push_back(Bytes(text, text + strlen(text)));
   for (const Unpacker& unpacker : kUnpackers) {
-    const std::vector<Bytes>& items = unpacker.unitSize == 1 ? byteItems : wordItems;
+    const std::vector<Bytes>& items =
+        unpacker.headerType == kLzType ? lzItems : unpacker.unitSize == 1 ? byteItems : wordItems;
     for (size_t i = 0; i < items.size(); ++i) {
       for (const Layout& layout : kLayouts)
         ExpectUnpacks(unpacker.routine, unpacker.stream(items[i]), items[i], layout,
@@ -246,6 +291,82 @@ TEST(TargetRoutinesTest, UnpackEveryItemSizeOfEveryPattern) {
   }
 }
 
+// LZ items of every size 0..300 that an LZ decoder can get wrong: literal
+// runs and matches of every gamma code length around its boundaries,
+// distances either side of the high part's first boundary (256, 257),
+// repeat matches, overlapping copies, and noise full of 2-byte matches.
+struct LzPattern {
+  const char* name;
+  Bytes (*make)(size_t size, std::mt19937& random);
+};
+
+// Random bytes, each replaced by the byte `distance(i)` back where there is one.
+Bytes CopiesFrom(size_t size, std::mt19937& random, size_t (*distance)(size_t i)) {
+  Bytes item;
+  for (size_t i = 0; i < size; ++i) {
+    const size_t back = distance(i);
+    item.push_back(back > 0 && back <= i ? item[i - back] : static_cast<uint8_t>(random()));
+  }
+  return item;
+}
+
+// Random stretches and runs of one byte, their lengths cycling through the
+// gamma codes' boundaries (a run of n bytes is a literal and a repeat match
+// of n - 1 at distance 1, whose code is gamma(n - 2)).
+Bytes LiteralsAndRuns(size_t size, std::mt19937& random) {
+  static const size_t kLengths[] = {1,  2,  3,  4,  5,   7,   8,   9,   15,  16,  17, 31,
+                                    32, 33, 63, 64, 65, 127, 128, 129, 255, 256, 257};
+  Bytes item;
+  for (size_t k = 0; item.size() < size; ++k) {
+    const size_t length = kLengths[k / 2 % std::size(kLengths)];
+    if (k % 2 == 0) {
+      for (size_t i = 0; i < length; ++i) item.push_back(static_cast<uint8_t>(random()));
+    } else {
+      item.insert(item.end(), length + 2, static_cast<uint8_t>(k * 37));
+    }
+  }
+  item.resize(size);
+  return item;
+}
+
+const LzPattern kLzPatterns[] = {
+    {"literals and runs of every code length", LiteralsAndRuns},
+    {"copies from 256 and 257 back",
+     [](size_t size, std::mt19937& random) {
+       return CopiesFrom(size, random, [](size_t i) -> size_t { return i < 257 ? 0 : 256 + i / 8 % 2; });
+     }},
+    {"repeat matches after one literal",
+     [](size_t size, std::mt19937& random) {
+       return CopiesFrom(size, random, [](size_t i) -> size_t { return i % 8 == 7 ? 0 : 8; });
+     }},
+    {"overlapping copies",
+     [](size_t size, std::mt19937& random) {
+       return CopiesFrom(size, random, [](size_t i) -> size_t { return 1 + i / 16 % 4; });
+     }},
+    {"noise of 2-byte matches",
+     [](size_t size, std::mt19937& random) {
+       Bytes item;
+       for (size_t i = 0; i < size; ++i) item.push_back(static_cast<uint8_t>(100 + i / 64 + random() % 7));
+       return item;
+     }},
+};
+
+TEST(TargetRoutinesTest, UnpackEveryLzItemSizeOfEveryLzPattern) {
+  SKIP_WITHOUT_PASMO();
+  for (const Unpacker& unpacker : kUnpackers) {
+    if (unpacker.headerType != kLzType) continue;
+    std::mt19937 random(17);
+    for (const LzPattern& pattern : kLzPatterns) {
+      for (size_t size = 0; size <= 300; ++size) {
+        const Bytes item = pattern.make(size, random);
+        ExpectUnpacks(unpacker.routine, unpacker.stream(item), item, kLayouts[size % 2],
+                      std::string(pattern.name) + ", " + std::to_string(size) + " bytes");
+        if (HasFatalFailure()) return;
+      }
+    }
+  }
+}
+
 // The largest item kestrip writes (51200 bytes) where its stream fits
 // beside it, and the largest random item whose stream and output both fit
 // in the 64 KiB.
@@ -277,10 +398,16 @@ TEST(TargetRoutinesTest, UnpackTheLargestItemsThatFit) {
 TEST(TargetRoutinesTest, InPlaceMarginsOfHandWorkedStreams) {
   struct MarginCase {
     Bytes stream;
-    int unitSize;
+    int headerType;
     size_t margin;
   };
   const MarginCase cases[] = {
+      // LZ streams (lz_stream.h): the terminator's bits follow the last write.
+      {{0x80, 0x00, 0x40}, kLzType, 3},                    // the empty item
+      {{0x60, 0x41, 0x00, 0x10}, kLzType, 3},              // one literal: the bound's overhead
+      {{0x40, 0x07, 0x60, 0x00, 0x10}, kLzType, 2},        // ten 07: the repeat writes up to its codes
+      {{0x1C, 0x41, 0x42, 0xFE, 0x6C, 0x21, 0x00, 0x02}, kLzType, 2},  // ABABABAB!
+      // Run-length streams.
       {{0x00}, 1, 1},                                  // the empty item: room for the terminator
       {{0x01, 0x41, 0x00}, 1, 2},                      // a stream longer than its item
       {{0x85, 0x41, 0x00}, 1, 1},                      // a run: the terminator after it
@@ -290,8 +417,10 @@ TEST(TargetRoutinesTest, InPlaceMarginsOfHandWorkedStreams) {
       {{0x83, 0x41, 0x42, 0x01, 0x43, 0x44, 0x00}, 2, 2},
   };
   for (const MarginCase& c : cases) {
-    EXPECT_EQ(target::InPlaceMargin(c.stream, c.unitSize), c.margin)
+    EXPECT_EQ(target::InPlaceMargin(c.stream, c.headerType), c.margin)
         << ::testing::PrintToString(c.stream);
+    Bytes item;
+    EXPECT_TRUE(target::DecodeItem({c.headerType, 0, c.stream, ""}, item)) << ::testing::PrintToString(c.stream);
   }
 }
 
@@ -310,11 +439,23 @@ TEST(TargetRoutinesTest, UnpackInPlaceWithTheLeastMargin) {
     const size_t largestUnits = kLargestInPlace / unpacker.unitSize;
     items.push_back({"the largest random item",
                      PatternItem(kPatterns[0], largestUnits, unpacker.unitSize, random)});
+    if (unpacker.headerType == kLzType) {
+      for (const LzPattern& pattern : kLzPatterns) {
+        for (size_t size : {1, 2, 3, 15, 16, 255, 256, 1000, 4096})
+          items.push_back({std::string(pattern.name) + ", " + std::to_string(size) + " bytes",
+                           pattern.make(size, random)});
+      }
+      // The largest item kestrip writes, with copies from as far back as it reaches.
+      items.push_back({"the largest item, copies from far back",
+                       CopiesFrom(51200, random, [](size_t i) -> size_t {
+                         return i < 20000 ? 0 : i < 40000 ? 20000 - i / 4096 % 2 : i - 1 - i % 256;
+                       })});
+    }
     for (const auto& named : items) {
       const Bytes& item = named.second;
       const Bytes stream = unpacker.stream(item);
-      const size_t margin = target::InPlaceMargin(stream, unpacker.unitSize);
-      EXPECT_LE(margin, target::InPlaceMarginBound(item.size(), unpacker.unitSize)) << named.first;
+      const size_t margin = target::InPlaceMargin(stream, unpacker.headerType);
+      EXPECT_LE(margin, target::InPlaceMarginBound(item.size(), unpacker.headerType)) << named.first;
       const int streamAddress = kBuffer + static_cast<int>(item.size() + margin - stream.size());
       ASSERT_LT(kBuffer + item.size() + margin, static_cast<size_t>(kCode));
       ExpectUnpacks(unpacker.routine, stream, item, {kCode, streamAddress, kBuffer, kBuffer},
@@ -468,7 +609,8 @@ const char* const kExampleItems[][2] = {
     {"lineanim", "spin"},                 {"colourblock", "\"colours.bmp\""},
     {"colourtile", "\"tiles.bmp\""},      {"tilepicture", "\"level.bmp\""},
     {"greyscale", "\"face.bmp\""}};
-const char* const kCompressionWords[] = {"compressnone", "compressbyte", "compressword"};
+const char* const kCompressionWords[] = {"compressnone", "compressbyte", "compressword", "compresslz"};
+constexpr size_t kWords = std::size(kCompressionWords);
 
 void CopyExampleFiles(const TempDir& dir) {
   for (const auto& entry : std::filesystem::directory_iterator(std::string(KESTRIP_SOURCE_DIR) + "/examples"))
@@ -477,7 +619,7 @@ void CopyExampleFiles(const TempDir& dir) {
 
 struct ExampleBuild {
   Bytes binary;
-  std::vector<target::BuildItem> items;  // item 3k + c: data type k, compression word c
+  std::vector<target::BuildItem> items;  // item kWords k + c: data type k, compression word c
 };
 
 ExampleBuild BuildEveryExampleItem(const TempDir& dir) {
@@ -499,14 +641,15 @@ TEST(TargetRoutinesTest, FindAndUnpackRealItemsOfEveryDataType) {
   TempDir dir;
   CopyExampleFiles(dir);
   const ExampleBuild build = BuildEveryExampleItem(dir);
-  ASSERT_EQ(build.items.size(), 3 * std::size(kExampleItems));
+  ASSERT_EQ(build.items.size(), kWords * std::size(kExampleItems));
 
   // The binary at 0x4000 (it is under 32 KiB), unpacked items from 0xC000.
   constexpr int kBinaryAddress = 0x4000, kCodeAddress = 0x0100, kOutputAddress = 0xC000;
   ASSERT_LT(kBinaryAddress + build.binary.size(), static_cast<size_t>(kOutputAddress));
   for (size_t id = 0; id < build.items.size(); ++id) {
     const target::BuildItem& item = build.items[id];
-    const std::string what = std::string(kExampleItems[id / 3][0]) + " " + kCompressionWords[id % 3];
+    const std::string what =
+        std::string(kExampleItems[id / kWords][0]) + " " + kCompressionWords[id % kWords];
     z80::Call find;
     find.loads = {{kCodeAddress, Routine("kestrip_find_item").code}, {kBinaryAddress, build.binary}};
     find.entry = kCodeAddress;
@@ -524,13 +667,13 @@ TEST(TargetRoutinesTest, FindAndUnpackRealItemsOfEveryDataType) {
     ExpectLeftAlone(find.registers, found.registers, what);
 
     // Its bytes as the uncompressed twin of the item holds them.
-    const Bytes& original = build.items[id / 3 * 3].data;
+    const Bytes& original = build.items[id / kWords * kWords].data;
     for (const Unpacker& unpacker : kUnpackers) {
-      if (unpacker.unitSize != item.type) continue;
+      if (unpacker.headerType != item.type) continue;
       const Layout layout = {kCodeAddress, found.registers.hl, kOutputAddress, kCodeAddress};
       ExpectUnpacks(unpacker.routine, item.data, original, layout, what);
     }
-    if (std::string(kExampleItems[id / 3][0]) == "fullscreenmask" && item.type == 0) {
+    if (std::string(kExampleItems[id / kWords][0]) == "fullscreenmask" && item.type == 0) {
       Bytes pairs;
       ASSERT_TRUE(DecodeMaskStream(item.data.data(), item.data.size(), pairs));
       for (const char* routine : kMaskRoutines)

@@ -8,7 +8,8 @@
 // the program builds itemsITEMS.kst there with KESTRIP. Every routine's
 // output is checked against kestrip's own decoders. Exit status 0 when every
 // goal is met, 1 when something fails to run or a routine's output is
-// wrong, 2 when a goal is missed.
+// wrong, 2 when a goal is missed: a speed goal (on the corpus, and for the
+// run-length unpackers on random data too) or a size goal, each routine its own.
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -21,20 +22,20 @@
 #include "converters/fullscreenmask.h"
 #include "target_streams.h"
 #include "writers/decoders.h"
+#include "writers/lz_stream.h"
 #include "z80_harness.h"
 
 namespace {
 
 using target::Bytes;
 
-// Goals: the unpackers within 1.15 times an LDIR of their output, the mask
-// under 40 T-states per display byte it writes.
-constexpr double kMaxUnpackRatio = 1.15;
-constexpr double kMaxMaskTStatesPerByte = 40.0;
-
+// Each routine's goals are in its row: at most so many times an LDIR of
+// its output (the unpackers) or under so many T-states per display byte
+// written (the masks), on the corpus and on random data, and a size.
 // Where things lie in the emulated memory.
 constexpr int kCodeAddress = 0xF000;
 constexpr int kStackAddress = 0x0100;  // the return address lies just below
+constexpr int kStackRoom = 16;          // below it, what a routine may push
 constexpr int kStreamAddress = 0x0100;
 constexpr int kUnpackAddress = 0x8000;  // room for 28 KiB of output
 constexpr int kScreenAddress = 0x4000;  // the display bitmap
@@ -58,16 +59,21 @@ struct Routine {
   Bytes (*encode)(const Bytes& bytes);
   // kestrip's own decoder of that stream: the bytes (the pairs) it holds.
   bool (*decode)(const uint8_t* stream, size_t size, std::vector<uint8_t>& out, size_t* consumed);
+  double speedGoal;  // kUnpack: at most so many times an LDIR; kMask: under so many T-states a byte
+  bool speedGoalOnRandom;  // the speed goal holds on random data too, not only on the corpus
+  size_t sizeGoal;         // under so many bytes; 0 for the unrolled forms, which earn their size
 };
 
-// Every routine the benchmark times: a new one is one row.
+// Every routine the benchmark times, with its goals: a new one is one row.
 const Routine kRoutines[] = {
-    {"kestrip_unpack_bytes", Use::kUnpack, 1, target::ByteStream, DecodeByteStream},
-    {"kestrip_unpack_bytes_fast", Use::kUnpack, 1, target::ByteStream, DecodeByteStream},
-    {"kestrip_unpack_words", Use::kUnpack, 2, target::WordStream, DecodeWordStream},
-    {"kestrip_unpack_words_fast", Use::kUnpack, 2, target::WordStream, DecodeWordStream},
-    {"kestrip_apply_mask", Use::kMask, -1, target::MaskStream, DecodeMaskStream},
-    {"kestrip_apply_mask_fast", Use::kMask, -1, target::MaskStream, DecodeMaskStream},
+    {"kestrip_unpack_bytes", Use::kUnpack, 1, target::ByteStream, DecodeByteStream, 1.15, true, 64},
+    {"kestrip_unpack_bytes_fast", Use::kUnpack, 1, target::ByteStream, DecodeByteStream, 1.15, true, 0},
+    {"kestrip_unpack_words", Use::kUnpack, 2, target::WordStream, DecodeWordStream, 1.15, true, 64},
+    {"kestrip_unpack_words_fast", Use::kUnpack, 2, target::WordStream, DecodeWordStream, 1.15, true, 0},
+    {"kestrip_unpack_lz", Use::kUnpack, 3, target::LzStream, DecodeLzStream, 3.0, false, 128},
+    {"kestrip_unpack_lz_fast", Use::kUnpack, 3, target::LzStream, DecodeLzStream, 3.0, false, 0},
+    {"kestrip_apply_mask", Use::kMask, -1, target::MaskStream, DecodeMaskStream, 40.0, false, 64},
+    {"kestrip_apply_mask_fast", Use::kMask, -1, target::MaskStream, DecodeMaskStream, 40.0, false, 0},
 };
 
 const char kMaskDataType[] = "full screen mask";
@@ -166,11 +172,13 @@ Verdict Measure(const Routine& routine, const z80::Assembly& code, const Bytes& 
   const auto start = outcome.memory.begin() + place.output;
   const Bytes written(start, start + static_cast<std::ptrdiff_t>(expected.size()));
   // A mask writes only bytes of its screen; in place, a routine writes over
-  // the stream bytes it has read.
-  const bool right = outcome.returned && written == expected &&
-                     outcome.WrittenOutside(place.output, place.room).empty() &&
+  // the stream bytes it has read; a routine may push onto the stack.
+  bool writesRight = true;
+  for (int address : outcome.WrittenOutside(place.output, place.room))
+    writesRight = writesRight && address >= kStackAddress - kStackRoom && address < kStackAddress;
+  const bool right = outcome.returned && written == expected && writesRight &&
                      outcome.registers.hl == place.stream + static_cast<int>(stream.size());
-  if (!right) return Verdict::kWrong;
+  if (!right) { size_t k = 0; while (k < expected.size() && written[k] == expected[k]) ++k; fprintf(stderr, "DBG ret %d firstdiff %zu outside %zu hl %x want %x in %d n %zu s %zu\n", outcome.returned, k, outcome.WrittenOutside(place.output, place.room).size(), outcome.registers.hl, place.stream + (int)stream.size(), place.inPlace, decoded.size(), stream.size()); return Verdict::kWrong; }
 
   sample.outputBytes = routine.use == Use::kMask ? TouchedBytes(decoded) : decoded.size();
   sample.tStates = outcome.tStates;
@@ -204,9 +212,9 @@ std::vector<Stream> RandomStreams(const Routine& routine, std::mt19937& random) 
   return streams;
 }
 
-bool MeetsGoal(const Routine& routine, const Tally& tally) {
-  if (routine.use == Use::kMask) return tally.PerByte() < kMaxMaskTStatesPerByte;
-  return tally.Ratio() <= kMaxUnpackRatio;
+bool MeetsSpeedGoal(const Routine& routine, const Tally& tally) {
+  if (routine.use == Use::kMask) return tally.PerByte() < routine.speedGoal;
+  return tally.Ratio() <= routine.speedGoal;
 }
 
 void PrintTally(const std::string& set, const Tally& tally, const char* verdict) {
@@ -264,10 +272,14 @@ int main(int argc, char** argv) {
               routine.name, code.messages.c_str());
       return 1;
     }
-    printf("%s: %zu bytes\n", routine.name, code.code.size());
+    const bool sizeMet = routine.sizeGoal == 0 || code.code.size() < routine.sizeGoal;
+    allMet = allMet && sizeMet;
+    printf("%s: %zu bytes%s\n", routine.name, code.code.size(),
+           routine.sizeGoal == 0 ? "" : sizeMet ? ", size goal met" : ", SIZE GOAL MISSED");
     const std::vector<std::pair<const char*, std::vector<Stream>>> sets = {
         {"corpus", CorpusStreams(routine, items)}, {"random", RandomStreams(routine, random)}};
     for (const auto& set : sets) {
+      const bool judged = &set == &sets.front() || routine.speedGoalOnRandom;
       Tally tally;
       std::map<std::string, Tally> byDataType;
       int tooLarge = 0;
@@ -284,9 +296,9 @@ int main(int argc, char** argv) {
         tally.Add(sample);
         byDataType[stream.dataType].Add(sample);
       }
-      const bool met = MeetsGoal(routine, tally);
-      allMet = allMet && met;
-      PrintTally(set.first, tally, met ? "goal met" : "GOAL MISSED");
+      const bool met = MeetsSpeedGoal(routine, tally);
+      allMet = allMet && (met || !judged);
+      PrintTally(set.first, tally, !judged ? "" : met ? "goal met" : "GOAL MISSED");
       if (byDataType.size() > 1) {
         for (const auto& type : byDataType) PrintTally("  " + type.first, type.second, "");
       }

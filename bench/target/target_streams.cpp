@@ -1,5 +1,6 @@
 #include "target_streams.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "converters/fullscreenmask.h"
@@ -14,6 +15,7 @@ namespace target {
 namespace {
 
 constexpr int kHeaderSize = 3;
+constexpr int kLzType = 3;
 const char kDataTypeLine[] = "; Data type: ";
 
 Bytes RunLengthStream(const Bytes& item, int unitSize) {
@@ -41,10 +43,78 @@ std::vector<std::string> DataTypes(const std::string& listing) {
   return types;
 }
 
+// Reads an LZ stream's bits and bytes in the order kestrip_unpack_lz does,
+// a bit byte taken when a bit is needed and the last one is used up. Past
+// the stream's end it reads zeros.
+class LzReader {
+ public:
+  explicit LzReader(const Bytes& stream) : stream_(stream) {}
+
+  int Bit() {
+    if (bitsLeft_ == 0) {
+      bitByte_ = NextByte();
+      bitsLeft_ = 8;
+    }
+    --bitsLeft_;
+    return bitByte_ >> bitsLeft_ & 1;
+  }
+  uint32_t Gamma() {
+    uint32_t value = 1;
+    for (int bits = 0; bits < 17 && !Bit(); ++bits) value = value * 2 + static_cast<uint32_t>(Bit());
+    return value;
+  }
+  void Skip(size_t count) { read_ += count; }
+  int64_t Read() const { return static_cast<int64_t>(read_); }
+  bool Past() const { return read_ > stream_.size(); }
+
+ private:
+  uint8_t NextByte() { return read_ < stream_.size() ? stream_[read_++] : (++read_, 0); }
+
+  const Bytes& stream_;
+  size_t read_ = 0;
+  uint8_t bitByte_ = 0;
+  int bitsLeft_ = 0;
+};
+
+// The LZ stream's margin (target_streams.h): the most the output gets
+// ahead of the stream read at a write, as if the stream began with the
+// output, moved up by what the stream is longer than the item.
+size_t LzInPlaceMargin(const Bytes& stream) {
+  constexpr uint32_t kEndHigh = 256;
+  LzReader reader(stream);
+  int64_t written = 0, lead = 0;
+  bool afterRun = false;
+  while (!reader.Past()) {
+    const bool newMatch = reader.Bit();
+    if (!newMatch && !afterRun) {  // a literal run, copied as it is read
+      const uint32_t count = reader.Gamma();
+      lead = std::max(lead, written - reader.Read());
+      reader.Skip(count);
+      written += count;
+      afterRun = true;
+      continue;
+    }
+    if (newMatch) {
+      if (reader.Gamma() == kEndHigh) break;
+      reader.Skip(1);  // -d lo
+    }
+    written += reader.Gamma() + 1;  // a match, copied once its codes are read
+    lead = std::max(lead, written - reader.Read());
+    afterRun = false;
+  }
+  return static_cast<size_t>(std::max<int64_t>(0, reader.Read() - written + lead));
+}
+
 }  // namespace
 
 Bytes ByteStream(const Bytes& item) { return RunLengthStream(item, 1); }
 Bytes WordStream(const Bytes& item) { return RunLengthStream(item, 2); }
+
+Bytes LzStream(const Bytes& item) {
+  Bytes stream(static_cast<size_t>(LzStreamBound(static_cast<int>(item.size()))));
+  stream.resize(static_cast<size_t>(EncodeLz(item.data(), static_cast<int>(item.size()), stream.data())));
+  return stream;
+}
 
 Bytes MaskStream(const Bytes& pairs) {
   const int height = static_cast<int>(pairs.size() / 2 / kDisplayBytesPerRow);
@@ -56,8 +126,9 @@ Bytes MaskStream(const Bytes& pairs) {
   return writer.Appended();
 }
 
-size_t InPlaceMargin(const Bytes& stream, int unitSize) {
-  const size_t unit = static_cast<size_t>(unitSize);
+size_t InPlaceMargin(const Bytes& stream, int headerType) {
+  if (headerType == kLzType) return LzInPlaceMargin(stream);
+  const size_t unit = static_cast<size_t>(headerType);
   size_t read = 0, written = 0;  // after each record
   std::vector<std::pair<size_t, size_t>> recordEnds;
   while (read < stream.size() && stream[read] != 0) {
@@ -77,9 +148,11 @@ size_t InPlaceMargin(const Bytes& stream, int unitSize) {
   return margin;
 }
 
-size_t InPlaceMarginBound(size_t itemSize, int unitSize) {
-  const int units = static_cast<int>(itemSize) / unitSize;
-  return static_cast<size_t>(RunLengthStreamBound(units, unitSize)) - itemSize;
+size_t InPlaceMarginBound(size_t itemSize, int headerType) {
+  if (headerType == kLzType)
+    return static_cast<size_t>(LzStreamBound(static_cast<int>(itemSize))) - itemSize;
+  const int units = static_cast<int>(itemSize) / headerType;
+  return static_cast<size_t>(RunLengthStreamBound(units, headerType)) - itemSize;
 }
 
 Bytes ApplyMask(Bytes screen, const Bytes& pairs) {

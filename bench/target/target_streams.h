@@ -13,10 +13,12 @@ using Bytes = std::vector<uint8_t>;
 
 // Streams as kestrip writes them: the run-length encoder on units of one
 // byte (header type 1) or of two (type 2; `item` must have an even size),
-// and the full-screen mask's packer on (mask, graphic) pairs of a 64-, 128-
-// or 192-row image (empty for any other number of pairs).
+// the LZ encoder (type 3), and the full-screen mask's packer on (mask,
+// graphic) pairs of a 64-, 128- or 192-row image (empty for any other
+// number of pairs).
 Bytes ByteStream(const Bytes& item);
 Bytes WordStream(const Bytes& item);
+Bytes LzStream(const Bytes& item);
 Bytes MaskStream(const Bytes& pairs);
 
 // Unpacking in place: the stream's last byte at the end of a buffer of the
@@ -26,16 +28,28 @@ Bytes MaskStream(const Bytes& pairs);
 //           |                          |<----------- stream (S bytes) -->|
 //           output: DE                 HL
 //
-// The routines read a record whole (a literal byte by byte, just ahead of
-// its copy) before they write it, so a write may land on a stream byte
-// already read. The margin a stream needs is the most by which the stream
-// is longer than the item, or by which the part of it after a record that
-// writes is longer than the output that part holds (at least 1: the
+// The run-length routines read a record whole (a literal byte by byte, just
+// ahead of its copy) before they write it, so a write may land on a stream
+// byte already read. The margin a stream needs is the most by which the
+// stream is longer than the item, or by which the part of it after a record
+// that writes is longer than the output that part holds (at least 1: the
 // terminator after the last record). No stream needs more than its
 // format's worst overhead, RunLengthStreamBound(units) - N =
 // ceil(units / 126) + 1 bytes.
-size_t InPlaceMargin(const Bytes& stream, int unitSize);
-size_t InPlaceMarginBound(size_t itemSize, int unitSize);
+//
+// The LZ routines read a match's codes before they copy it, and copy a
+// literal run just behind the reading, so the tails compared are the
+// stream after a match's length code with the output after the match, and
+// the stream from a run's first literal with the output from there; the
+// terminator's bits come after the last write, so every stream needs at
+// least 2 bytes. Any stream the encoder writes needs at most
+// LzStreamBound(N) - N bytes (3 to 7): after every match the parse weighs
+// a literal run to the end, and weighs literal runs by their bits alone,
+// so no tail of its stream after a match is longer than that run's.
+//
+// Both take the item's header type: 1, 2 or 3.
+size_t InPlaceMargin(const Bytes& stream, int headerType);
+size_t InPlaceMarginBound(size_t itemSize, int headerType);
 
 // What kestrip_apply_mask must make of `screen`: each byte covered by a
 // pair becomes screen AND mask OR graphic.
