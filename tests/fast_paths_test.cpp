@@ -235,21 +235,22 @@ TEST(FastPathsTest, GroupsAndRowsMatchTheRuleForEachPixel) {
       std::vector<uint8_t> expected;
       for (int x = 0; x < canvas.width(); ++x) expected.push_back(rule(bitmap.GetPixel(x, y)));
       std::vector<int> groupsSeen;
-      values.ForEachGroup(
-          y, [](uint64_t eight) { return eight; },
-          [&](int group, uint64_t eight) {
-            groupsSeen.push_back(group);
-            for (int i = 0; i < 8; ++i)
-              EXPECT_EQ(ByteAt(eight, i), expected[8 * group + i])
-                  << "row " << y << " x " << 8 * group + i;
-          });
+      values.ForEachGroup(y, [&](int group, PixelValues::GroupBytes eight) {
+        groupsSeen.push_back(group);
+        for (int bit = 0; bit < 2; ++bit) {
+          const uint8_t plain = PlainByte([&](int i) { return expected[8 * group + i] >> bit & 1; });
+          EXPECT_EQ(bit ? eight.bit1 : eight.bit0, plain) << "row " << y << " group " << group;
+        }
+      });
       ASSERT_EQ(groupsSeen.size(), static_cast<size_t>(canvas.width() / 8)) << "row " << y;
       for (size_t i = 0; i < groupsSeen.size(); ++i) EXPECT_EQ(groupsSeen[i], static_cast<int>(i));
-      indices.ForEachGroup(
-          y, [](uint64_t eight) { return eight; },
-          [&](int group, uint64_t eight) {
-            for (int i = 0; i < 8; ++i) EXPECT_EQ(ByteAt(eight, i), canvas.At(8 * group + i, y));
-          });
+      indices.ForEachGroup(y, [&](int group, PixelValues::GroupBytes eight) {
+        const auto indexBit = [&](int bit) {
+          return PlainByte([&](int i) { return canvas.At(8 * group + i, y) >> bit & 1; });
+        };
+        EXPECT_EQ(eight.bit0, indexBit(0)) << "row " << y << " group " << group;
+        EXPECT_EQ(eight.bit1, indexBit(1)) << "row " << y << " group " << group;
+      });
       const uint8_t* row = values.Row(y);
       EXPECT_EQ(std::vector<uint8_t>(row, row + canvas.width()), expected) << "row " << y;
     }

@@ -56,11 +56,8 @@ int PairCount(int height) { return kDisplayBytesPerRow * height; }
 uint8_t MaskByte(const uint8_t* pairs, int pair) { return pairs[2 * pair]; }
 uint8_t GraphicByte(const uint8_t* pairs, int pair) { return pairs[2 * pair + 1]; }
 
-struct Pair {
-  uint8_t mask, graphic;
-};
-
-// Each pixel's two bits, worked out at once.
+// Each pixel's two bits, worked out at once (PixelValues packs bit 0 and
+// bit 1 of a value).
 constexpr uint8_t kMaskBit = 1;
 constexpr uint8_t kDrawnBit = 2;
 
@@ -116,15 +113,10 @@ std::unique_ptr<uint8_t[]> grab_fullscreenmask(const cBitmap& bitmap) {
   });
   for (int displayRow = 0; displayRow < height; ++displayRow) {
     uint8_t* row = pairs.get() + 2 * kDisplayBytesPerRow * displayRow;
-    bits.ForEachGroup(
-        DisplayRow(displayRow),
-        [](uint64_t values) {
-          return Pair{PackEightPixels(values, kMaskBit), PackEightPixels(values, kDrawnBit)};
-        },
-        [row](int group, Pair pair) {
-          row[2 * group] = pair.mask;
-          row[2 * group + 1] = pair.graphic;
-        });
+    bits.ForEachGroup(DisplayRow(displayRow), [row](int group, PixelValues::GroupBytes eight) {
+      row[2 * group] = eight.bit0;      // the mask
+      row[2 * group + 1] = eight.bit1;  // the graphic
+    });
   }
   return pairs;
 }

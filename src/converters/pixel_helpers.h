@@ -47,6 +47,13 @@ inline bool IsInk(const cPixel& pixel) { return pixel.GetBrightness() < 0.5f; }
 // translated through it. A true-colour picture, which has no palette, gets
 // a plane of one value per pixel, worked out once per pixel.
 //
+// The converters that pack pixels eight to a byte need only bits 0 and 1
+// of a value, and take them from the stored bytes (palette indices, or a
+// true-colour picture's values) through a second table, never translating
+// a row: each stored byte's two bits, set apart by eight places (bit 0 of
+// the value at bit 0, bit 1 at bit 8), so that one OR of the eight pixels'
+// entries, each shifted to its pixel's place, packs both bytes at once.
+//
 // Pictures repeat themselves: most eight-pixel groups of a row are like the
 // group before them (a solid stretch, a dither pattern, the inside of a
 // shape). ForEachGroup works a group out only where it differs from the one
@@ -57,13 +64,19 @@ class PixelValues {
   template <class Rule>
   PixelValues(const cBitmap& bitmap, Rule rule);
 
+  // The eight-pixel bytes of a group (see PackFlags for the bit order):
+  // `bit0` has a bit set for each pixel whose value has bit 0 set, `bit1`
+  // the same for bit 1.
+  struct GroupBytes {
+    uint8_t bit0, bit1;
+  };
+
   // For each eight-pixel group of row y (inside the image), left to right:
-  // store(group, convert(values)), `values` being the group's values (pixel
-  // 8 * group + i in byte i). A group like the one before it takes that
-  // one's result, not translated or converted again. A last group of fewer
-  // than eight pixels is left out.
-  template <class Convert, class Store>
-  void ForEachGroup(int y, Convert convert, Store store) const;
+  // store(group, bytes). A group like the one before it takes that one's
+  // bytes, not packed again. A last group of fewer than eight pixels is
+  // left out.
+  template <class Store>
+  void ForEachGroup(int y, Store store) const;
 
   // The GetWidth() values of row y, y inside the image. By the index rule
   // they are the stored row, which lasts as long as the picture; by any
@@ -72,19 +85,23 @@ class PixelValues {
 
  private:
   const uint8_t* StoredRow(int y) const;
-  // The values of the eight pixels from `indices` (LoadEight(indices) given).
-  uint64_t Translate(const uint8_t* indices, uint64_t eight) const {
-    if (!translated_) return eight;
-    if (eight == EveryByte(indices[0])) return EveryByte(table_[indices[0]]);
-    return TranslateEach(indices);
+  // Fills packBits_ from the stored bytes' values.
+  void SetPackBits();
+  // Both bytes of the eight pixels from `stored` (LoadEight(stored) given):
+  // bit 0 of the value in the low byte, bit 1 in the high byte.
+  uint16_t PackGroup(const uint8_t* stored, uint64_t eight) const {
+    const uint16_t first = packBits_[stored[0]];
+    if (eight == EveryByte(stored[0])) return static_cast<uint16_t>(first * 0xFF);  // all alike
+    return PackEach(stored);
   }
-  // Eight look-ups. Out of line, so that the comparisons of ForEachGroup,
-  // which most groups need alone, do not wait on its loads.
-  __attribute__((noinline)) uint64_t TranslateEach(const uint8_t* indices) const;
+  // Eight look-ups. Out of line, so that the comparison of ForEachGroup,
+  // which most groups need alone, does not wait on (or make) their loads.
+  __attribute__((noinline)) uint16_t PackEach(const uint8_t* stored) const;
 
   const cBitmap& bitmap_;
   bool translated_ = false;  // pixels go through table_
   std::array<uint8_t, 256> table_{};
+  std::array<uint16_t, 256> packBits_{};  // by stored byte: value bit 0 at bit 0, bit 1 at bit 8
   std::vector<uint8_t> plane_;  // true colour: width * height values
   std::vector<uint8_t> row_;    // the translated row
 };
@@ -100,6 +117,7 @@ PixelValues::PixelValues(const cBitmap& bitmap, Rule rule) : bitmap_(bitmap) {
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) *value++ = static_cast<uint8_t>(rule(bitmap.GetPixel(x, y)));
     }
+    SetPackBits();
     return;
   }
   // A palette repeats entries (a file's unused ones are all black): the
@@ -112,28 +130,30 @@ PixelValues::PixelValues(const cBitmap& bitmap, Rule rule) : bitmap_(bitmap) {
                     : static_cast<uint8_t>(rule(bitmap.GetPaletteEntry(index)));
   }
   translated_ = true;
+  SetPackBits();
   row_.resize(static_cast<size_t>(width));
 }
 
-template <class Convert, class Store>
-void PixelValues::ForEachGroup(int y, Convert convert, Store store) const {
+template <class Store>
+void PixelValues::ForEachGroup(int y, Store store) const {
   const uint8_t* row = StoredRow(y);
   const int groups = row ? bitmap_.GetWidth() / 8 : 0;
   uint64_t last = groups > 0 ? ~LoadEight(row) : 0;  // unlike the first group
-  decltype(convert(last)) result{};
+  uint16_t bytes = 0;
   for (int group = 0; group < groups; ++group) {
-    const uint64_t indices = LoadEight(row + 8 * group);
-    if (indices != last) {
-      last = indices;
-      result = convert(Translate(row + 8 * group, indices));
+    const uint8_t* stored = row + 8 * group;
+    const uint64_t eight = LoadEight(stored);
+    if (eight != last) {
+      last = eight;
+      bytes = PackGroup(stored, eight);
     }
-    store(group, result);
+    store(group, GroupBytes{static_cast<uint8_t>(bytes), static_cast<uint8_t>(bytes >> 8)});
   }
 }
 
 // The eight-pixel bytes of row y, one per group, a bit set where the value
-// has any of the bits of `bits`: width / 8 of them into `bytes`.
-void PackRow(const PixelValues& values, int y, uint8_t bits, uint8_t* bytes);
+// has bit 0 set: width / 8 of them into `bytes`.
+void PackRow(const PixelValues& values, int y, uint8_t* bytes);
 
 // An 8 x 8 cell's pixel values: eight rows of eight, top first.
 constexpr int kCellSize = 8;
