@@ -186,11 +186,10 @@ void cListing::Symbol(const char* tag, const char* name, int64_t value) {
 }
 
 void cListing::AppendSymbol(const char* tag, const char* name, int64_t value) {
-  SymbolFact fact;
-  fact.name.append(tag).append("_").append(name);
-  fact.value = value;
-  line_.append(fact.name).append(RowOf(form_).separator);
+  const size_t nameStart = line_.size();
+  line_.append(tag).append("_").append(name);
+  if (!observers_.empty()) item_.symbols.push_back({line_.substr(nameStart), value});
+  line_.append(RowOf(form_).separator);
   AppendNumber(line_, value);
   line_ += '\n';
-  item_.symbols.push_back(std::move(fact));
 }
