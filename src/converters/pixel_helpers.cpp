@@ -82,6 +82,13 @@ uint16_t PixelValues::PackEach(const uint8_t* stored) const {
   return static_cast<uint16_t>(bytes);
 }
 
+bool PixelValues::GivesEachIndexItself(const std::array<uint8_t, 256>& table) {
+  for (int i = 0; i < 256; ++i) {
+    if (table[i] != i) return false;
+  }
+  return true;
+}
+
 void PixelValues::SetPackBits() {
   for (int stored = 0; stored < 256; ++stored) {
     const int value = translated_ ? table_[stored] : stored;

@@ -85,6 +85,7 @@ class PixelValues {
 
  private:
   const uint8_t* StoredRow(int y) const;
+  static bool GivesEachIndexItself(const std::array<uint8_t, 256>& table);
   // Fills packBits_ from the stored bytes' values.
   void SetPackBits();
   // Both bytes of the eight pixels from `stored` (LoadEight(stored) given):
@@ -129,9 +130,11 @@ PixelValues::PixelValues(const cBitmap& bitmap, Rule rule) : bitmap_(bitmap) {
                     ? table_[i - 1]
                     : static_cast<uint8_t>(rule(bitmap.GetPaletteEntry(index)));
   }
-  translated_ = true;
+  // A table that gives each index itself (a grey palette read by its
+  // levels) leaves the stored rows as they are.
+  translated_ = !GivesEachIndexItself(table_);
   SetPackBits();
-  row_.resize(static_cast<size_t>(width));
+  if (translated_) row_.resize(static_cast<size_t>(width));
 }
 
 template <class Store>
