@@ -162,11 +162,6 @@ void PackRow(const PixelValues& values, int y, uint8_t* bytes);
 constexpr int kCellSize = 8;
 struct Cell {
   uint64_t rows[kCellSize];
-  bool operator==(const Cell& other) const {
-    uint64_t differences = 0;  // one test for the eight rows
-    for (int row = 0; row < kCellSize; ++row) differences |= rows[row] ^ other.rows[row];
-    return differences == 0;
-  }
 };
 
 // Cell number `cellX` of a row of cells, whose kCellSize pixel rows are `rows`.
@@ -177,21 +172,26 @@ inline Cell CellAt(const uint8_t* const* rows, int cellX) {
   return cell;
 }
 
+// Whether cell `cellX` (not the first) of a row of cells is like the one
+// before it: its pixels read where they lie, in one test for the eight rows.
+inline bool LikeCellBefore(const uint8_t* const* rows, int cellX) {
+  uint64_t differences = 0;
+  for (int row = 0; row < kCellSize; ++row) {
+    const uint8_t* pixels = rows[row] + kCellSize * cellX;
+    differences |= LoadEight(pixels) ^ LoadEight(pixels - kCellSize);
+  }
+  return differences == 0;
+}
+
 // For each cell of a row of `cells` cells whose pixel rows are `rows`, left
 // to right: store(cell number, convert(cell)), until a store returns false
 // (then false). A cell like the one before it (most of a picture's
 // background) takes that one's result, not converted again.
 template <class Convert, class Store>
 bool ForEachCell(const uint8_t* const* rows, int cells, Convert convert, Store store) {
-  Cell last{};
-  if (cells > 0) last.rows[0] = ~LoadEight(rows[0]);  // unlike the first cell
-  decltype(convert(last)) result{};
+  decltype(convert(Cell{})) result{};
   for (int cellX = 0; cellX < cells; ++cellX) {
-    const Cell cell = CellAt(rows, cellX);
-    if (!(cell == last)) {
-      last = cell;
-      result = convert(cell);
-    }
+    if (cellX == 0 || !LikeCellBefore(rows, cellX)) result = convert(CellAt(rows, cellX));
     if (!store(cellX, result)) return false;
   }
   return true;
@@ -283,6 +283,8 @@ constexpr bool IsWholeThirdsHeight(int height) {
 inline int DisplayOffset(int x, int y) {
   return 2048 * (y / 64) + 256 * (y % 8) + 32 * ((y / 8) % 8) + x / 8;
 }
+// So the eight rows of a cell lie this far apart, from its top row's byte on.
+constexpr int kDisplayCellRowStep = 256;
 
 // The image row stored as the n-th row of display memory (the inverse of
 // DisplayOffset): for each third, for each pixel line, for each character row.

@@ -93,14 +93,13 @@ CellBytes ConvertCell(const Cell& cell) {
 void ConvertCells(PixelValues& indices, uint8_t* bitmap, uint8_t* attributes) {
   for (int cellY = 0; cellY < kCellRows; ++cellY) {
     const uint8_t* rows[kCellSize];
-    uint8_t* bitmapRows[kCellSize];
-    for (int row = 0; row < kCellSize; ++row) {
-      rows[row] = indices.Row(kCellSize * cellY + row);
-      bitmapRows[row] = bitmap + DisplayOffset(0, kCellSize * cellY + row);
-    }
-    ForEachCell(rows, kCellColumns, ConvertCell, [&](int cellX, const CellBytes& bytes) {
-      for (int row = 0; row < kCellSize; ++row) bitmapRows[row][cellX] = bytes.bitmap[row];
-      attributes[kCellColumns * cellY + cellX] = bytes.attribute;
+    for (int row = 0; row < kCellSize; ++row) rows[row] = indices.Row(kCellSize * cellY + row);
+    uint8_t* cellRowTop = bitmap + DisplayOffset(0, kCellSize * cellY);
+    uint8_t* cellRowAttributes = attributes + kCellColumns * cellY;
+    ForEachCell(rows, kCellColumns, ConvertCell, [=](int cellX, const CellBytes& bytes) {
+      for (int row = 0; row < kCellSize; ++row)
+        cellRowTop[kDisplayCellRowStep * row + cellX] = bytes.bitmap[row];
+      cellRowAttributes[cellX] = bytes.attribute;
       return true;
     });
   }

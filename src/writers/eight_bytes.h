@@ -5,18 +5,23 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 constexpr uint64_t kEveryLowBit = 0x0101010101010101ull;   // bit 0 of each byte
 constexpr uint64_t kEveryHighBit = 0x8080808080808080ull;  // bit 7 of each byte
 
-// Written out byte by byte, which compilers make one load (a byte swap too
-// where words are big-endian).
-inline uint64_t LoadEight(const uint8_t* b) {
-  return uint64_t{b[0]} | uint64_t{b[1]} << 8 | uint64_t{b[2]} << 16 | uint64_t{b[3]} << 24 |
-         uint64_t{b[4]} << 32 | uint64_t{b[5]} << 40 | uint64_t{b[6]} << 48 | uint64_t{b[7]} << 56;
+// One load or store (a byte swap too where words are big-endian). Through
+// memcpy, not byte by byte: compilers do not always merge eight byte loads
+// into one (not at a negative offset from a pointer, for one).
+constexpr bool kBigEndianWords = __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__;
+inline uint64_t LoadEight(const uint8_t* bytes) {
+  uint64_t eight;
+  memcpy(&eight, bytes, sizeof eight);
+  return kBigEndianWords ? __builtin_bswap64(eight) : eight;
 }
 inline void StoreEight(uint64_t eight, uint8_t* bytes) {
-  for (int i = 0; i < 8; ++i) bytes[i] = static_cast<uint8_t>(eight >> 8 * i);
+  if (kBigEndianWords) eight = __builtin_bswap64(eight);
+  memcpy(bytes, &eight, sizeof eight);
 }
 inline uint64_t EveryByte(uint8_t value) { return value * kEveryLowBit; }
 inline uint8_t ByteAt(uint64_t eight, int i) { return static_cast<uint8_t>(eight >> 8 * i); }
