@@ -1,8 +1,9 @@
 // The shortcuts taken for speed must give the plain path's bytes: the
 // run-length encoder's eight-byte run steps and literal skips, the eight
-// pixels worked at once (packing, translation, a solid stretch's one
-// look-up), and the groups and cells that take the result of the one before
-// them. Each is checked against a deliberately plain version kept here, on
+// pixels worked at once (packing straight from the stored bytes, a solid
+// stretch's one look-up), a table that gives each index itself leaving the
+// rows untranslated, and the groups and cells that take the result of the
+// one before them. Each is checked against a deliberately plain version kept here, on
 // generated pictures (which have solid stretches, dithering and edges) and
 // on noise.
 #include <gtest/gtest.h>
@@ -238,7 +239,8 @@ TEST(FastPathsTest, GroupsAndRowsMatchTheRuleForEachPixel) {
       values.ForEachGroup(y, [&](int group, PixelValues::GroupBytes eight) {
         groupsSeen.push_back(group);
         for (int bit = 0; bit < 2; ++bit) {
-          const uint8_t plain = PlainByte([&](int i) { return expected[8 * group + i] >> bit & 1; });
+          const uint8_t plain =
+              PlainByte([&](int i) { return expected[8 * group + i] >> bit & 1; });
           EXPECT_EQ(bit ? eight.bit1 : eight.bit0, plain) << "row " << y << " group " << group;
         }
       });
@@ -253,6 +255,42 @@ TEST(FastPathsTest, GroupsAndRowsMatchTheRuleForEachPixel) {
       });
       const uint8_t* row = values.Row(y);
       EXPECT_EQ(std::vector<uint8_t>(row, row + canvas.width()), expected) << "row " << y;
+    }
+  }
+}
+
+TEST(FastPathsTest, ARuleThatGivesEachIndexItselfLeavesTheStoredRows) {
+  // On a grey palette (entry i is grey level i) a rule reading the level
+  // gives each index itself: its rows are the stored ones, untranslated. A
+  // rule one entry away from that translates, as any other.
+  struct Case {
+    const char* name;
+    uint8_t (*rule)(const cPixel&);
+    bool storedRows;
+  };
+  const Case cases[] = {
+      {"the level", [](const cPixel& pixel) { return pixel.red; }, true},
+      {"the level but 7",
+       [](const cPixel& pixel) { return static_cast<uint8_t>(pixel.red == 7 ? 8 : pixel.red); },
+       false},
+  };
+  TempDir dir;
+  const imagegen::Canvas canvas = Noise(40, 6, 256, 23);
+  WriteBmp(dir / "p.bmp", canvas.ToImage(imagegen::GreyscalePalette()));
+  cBitmap bitmap;
+  ASSERT_TRUE(LoadQuietly(dir / "p.bmp", bitmap));
+  for (const Case& test : cases) {
+    PixelValues values(bitmap, test.rule);
+    for (int y = 0; y < canvas.height(); ++y) {
+      std::vector<uint8_t> expected;
+      for (int x = 0; x < canvas.width(); ++x) expected.push_back(test.rule(bitmap.GetPixel(x, y)));
+      const uint8_t* row = values.Row(y);
+      EXPECT_EQ(row == bitmap.GetRow(y), test.storedRows) << test.name << ", row " << y;
+      EXPECT_EQ(std::vector<uint8_t>(row, row + canvas.width()), expected) << test.name;
+      values.ForEachGroup(y, [&](int group, PixelValues::GroupBytes eight) {
+        EXPECT_EQ(eight.bit0, PlainByte([&](int i) { return expected[8 * group + i] & 1; }))
+            << test.name << ", row " << y << " group " << group;
+      });
     }
   }
 }
