@@ -212,11 +212,16 @@ TEST(FastPathsTest, EightPixelsPackedAtOnceMatchBitByBit) {
 }
 
 // Pictures with long solid stretches, repeated patterns and grain, as rows
-// whose width is not always a multiple of 8.
+// whose width is not always a multiple of 8; the large noise in few colours
+// meets thousands of groups, many of them again, whose hashes collide.
 std::vector<imagegen::Canvas> RowPictures() {
   imagegen::Random random(12);
-  return {imagegen::Landscape(256, 24, random), imagegen::Creature(24, 16, true, random),
-          Noise(61, 9, 3, 21), Noise(40, 6, 40, 22), imagegen::Canvas(19, 3, 7)};
+  return {imagegen::Landscape(256, 24, random),
+          imagegen::Creature(24, 16, true, random),
+          Noise(61, 9, 3, 21),
+          Noise(40, 6, 40, 22),
+          Noise(256, 64, 3, 24),
+          imagegen::Canvas(19, 3, 7)};
 }
 
 TEST(FastPathsTest, GroupsAndRowsMatchTheRuleForEachPixel) {

@@ -56,8 +56,11 @@ inline bool IsInk(const cPixel& pixel) { return pixel.GetBrightness() < 0.5f; }
 //
 // Pictures repeat themselves: most eight-pixel groups of a row are like the
 // group before them (a solid stretch, a dither pattern, the inside of a
-// shape). ForEachGroup works a group out only where it differs from the one
-// before; eight pixels alike take one look-up, others eight.
+// shape), and many of the others were met before (the pattern elsewhere,
+// the same edge a row further on). ForEachGroup works a group out only
+// where it differs from the one before and from the one last met at its
+// place in a small table of groups; eight pixels alike take one look-up,
+// others eight.
 class PixelValues {
  public:
   explicit PixelValues(const cBitmap& bitmap);
@@ -93,7 +96,9 @@ class PixelValues {
   uint16_t PackGroup(const uint8_t* stored, uint64_t eight) const {
     const uint16_t first = packBits_[stored[0]];
     if (eight == EveryByte(stored[0])) return static_cast<uint16_t>(first * 0xFF);  // all alike
-    return PackEach(stored);
+    PackedGroup& met = packedGroups_[(eight * kGroupHashFactor) >> (64 - kPackedGroupBits)];
+    if (met.eight != eight) met = PackedGroup{eight, PackEach(stored)};
+    return met.bytes;
   }
   // Eight look-ups. Out of line, so that the comparison of ForEachGroup,
   // which most groups need alone, does not wait on (or make) their loads.
@@ -105,6 +110,16 @@ class PixelValues {
   std::array<uint16_t, 256> packBits_{};  // by stored byte: value bit 0 at bit 0, bit 1 at bit 8
   std::vector<uint8_t> plane_;  // true colour: width * height values
   std::vector<uint8_t> row_;    // the translated row
+  // Groups met before, by a hash of their stored bytes: a pattern or an
+  // edge repeats along a picture. Every entry starts as a group of eight
+  // zeros, which never reaches it (eight alike are packed at once).
+  struct PackedGroup {
+    uint64_t eight;
+    uint16_t bytes;
+  };
+  static constexpr int kPackedGroupBits = 8;
+  static constexpr uint64_t kGroupHashFactor = 0x9E3779B97F4A7C15ull;  // 2^64 / golden ratio
+  mutable std::array<PackedGroup, 1 << kPackedGroupBits> packedGroups_{};
 };
 
 template <class Rule>
