@@ -198,16 +198,22 @@ inline bool LikeCellBefore(const uint8_t* const* rows, int cellX) {
   return differences == 0;
 }
 
-// For each cell of a row of `cells` cells whose pixel rows are `rows`, left
-// to right: store(cell number, convert(cell)), until a store returns false
-// (then false). A cell like the one before it (most of a picture's
-// background) takes that one's result, not converted again.
+// For each 8 x 8 cell of the picture, a row of `cellRows` rows of
+// `cellColumns` cells at a time from the top, each row from the left:
+// store(cellX, cellY, convert(cell)), until a store returns false (then
+// false). `values` gives the index rule's rows, which stay where they are.
+// A cell like the one before it (most of a picture's background) takes
+// that one's result, not converted again.
 template <class Convert, class Store>
-bool ForEachCell(const uint8_t* const* rows, int cells, Convert convert, Store store) {
-  decltype(convert(Cell{})) result{};
-  for (int cellX = 0; cellX < cells; ++cellX) {
-    if (cellX == 0 || !LikeCellBefore(rows, cellX)) result = convert(CellAt(rows, cellX));
-    if (!store(cellX, result)) return false;
+bool ForEachCell(PixelValues& values, int cellColumns, int cellRows, Convert convert, Store store) {
+  for (int cellY = 0; cellY < cellRows; ++cellY) {
+    const uint8_t* rows[kCellSize];
+    for (int row = 0; row < kCellSize; ++row) rows[row] = values.Row(kCellSize * cellY + row);
+    decltype(convert(Cell{})) result{};
+    for (int cellX = 0; cellX < cellColumns; ++cellX) {
+      if (cellX == 0 || !LikeCellBefore(rows, cellX)) result = convert(CellAt(rows, cellX));
+      if (!store(cellX, cellY, result)) return false;
+    }
   }
   return true;
 }

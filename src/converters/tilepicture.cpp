@@ -51,22 +51,17 @@ using Tile = std::array<uint8_t, kCellSize>;
 std::vector<Tile> CutCells(const cBitmap& bitmap, int charWidth, int charHeight) {
   std::vector<Tile> cells(static_cast<size_t>(charWidth) * static_cast<size_t>(charHeight));
   PixelValues indices(bitmap);
-  for (int cellY = 0; cellY < charHeight; ++cellY) {
-    const uint8_t* rows[kCellSize];
-    for (int row = 0; row < kCellSize; ++row) rows[row] = indices.Row(kCellSize * cellY + row);
-    ForEachCell(
-        rows, charWidth,
-        [](const Cell& cell) {
-          Tile tile;
-          for (int row = 0; row < kCellSize; ++row)
-            tile[row] = PackEightPixels(cell.rows[row], 0xFF);
-          return tile;
-        },
-        [&](int cellX, const Tile& tile) {
-          cells[static_cast<size_t>(cellX) * charHeight + cellY] = tile;
-          return true;
-        });
-  }
+  ForEachCell(
+      indices, charWidth, charHeight,
+      [](const Cell& cell) {
+        Tile tile;
+        for (int row = 0; row < kCellSize; ++row) tile[row] = PackEightPixels(cell.rows[row], 0xFF);
+        return tile;
+      },
+      [&](int cellX, int cellY, const Tile& tile) {
+        cells[static_cast<size_t>(cellX) * charHeight + cellY] = tile;
+        return true;
+      });
   return cells;
 }
 
