@@ -65,10 +65,19 @@ bool IsDrawnColour(const cPixel& pixel) {
   return !pixel.IsMaskColour() && (pixel.red | pixel.green | pixel.blue) != 0;
 }
 
-// Number of pairs from `first` on whose mask byte is `mask`, at most kLongestRun.
+// Number of pairs from `first` on whose mask byte is `mask`, at most
+// kLongestRun: four pairs a word (their mask bytes at the word's even
+// bytes), the last few one by one.
 int RunLength(const uint8_t* pairs, int first, int pairCount, uint8_t mask) {
+  constexpr uint64_t kMaskBytes = 0x00FF00FF00FF00FFull;
+  constexpr int kPairsPerWord = 4;
   const int end = pairCount - first < kLongestRun ? pairCount : first + kLongestRun;
+  const uint64_t masks = EveryByte(mask);
   int pair = first;
+  for (; pair + kPairsPerWord <= end; pair += kPairsPerWord) {
+    const uint64_t others = NonZeroBytes((LoadEight(pairs + 2 * pair) ^ masks) & kMaskBytes);
+    if (others) return pair + FirstFlag(others) / 2 - first;
+  }
   while (pair < end && MaskByte(pairs, pair) == mask) ++pair;
   return pair - first;
 }
