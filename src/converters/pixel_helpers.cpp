@@ -76,6 +76,11 @@ const uint8_t* PixelValues::StoredRow(int y) const {
   return plane_.data() + static_cast<size_t>(y) * static_cast<size_t>(bitmap_.GetWidth());
 }
 
+ptrdiff_t PixelValues::IndexRowStep() const {
+  if (bitmap_.IsTrueColour()) return bitmap_.GetWidth();
+  return static_cast<ptrdiff_t>(bitmap_.GetRowStep());
+}
+
 uint16_t PixelValues::PackEach(const uint8_t* stored) const {
   uint32_t bytes = 0;
   for (int i = 0; i < 8; ++i) bytes |= uint32_t{packBits_[stored[i]]} << (7 - i);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -85,6 +86,9 @@ class PixelValues {
   // they are the stored row, which lasts as long as the picture; by any
   // other, a translation that lasts until the next call.
   const uint8_t* Row(int y);
+  // By the index rule the rows lie a fixed step apart: Row(y + 1) is
+  // Row(y) + IndexRowStep() for rows inside the image.
+  ptrdiff_t IndexRowStep() const;
 
  private:
   const uint8_t* StoredRow(int y) const;
@@ -179,22 +183,30 @@ struct Cell {
   uint64_t rows[kCellSize];
 };
 
-// Cell number `cellX` of a row of cells, whose kCellSize pixel rows are `rows`.
-inline Cell CellAt(const uint8_t* const* rows, int cellX) {
+// A row of cells: its top pixel row, and the step from a pixel row to the
+// next (one pointer and a step, where eight row pointers would not stay in
+// registers).
+struct CellRow {
+  const uint8_t* top;
+  ptrdiff_t step;
+};
+
+// Cell number `cellX` of a row of cells.
+inline Cell CellAt(const CellRow& cells, int cellX) {
   Cell cell;
-  for (int row = 0; row < kCellSize; ++row)
-    cell.rows[row] = LoadEight(rows[row] + kCellSize * cellX);
+  const uint8_t* pixels = cells.top + kCellSize * cellX;
+  for (int row = 0; row < kCellSize; ++row, pixels += cells.step)
+    cell.rows[row] = LoadEight(pixels);
   return cell;
 }
 
 // Whether cell `cellX` (not the first) of a row of cells is like the one
 // before it: its pixels read where they lie, in one test for the eight rows.
-inline bool LikeCellBefore(const uint8_t* const* rows, int cellX) {
+inline bool LikeCellBefore(const CellRow& cells, int cellX) {
   uint64_t differences = 0;
-  for (int row = 0; row < kCellSize; ++row) {
-    const uint8_t* pixels = rows[row] + kCellSize * cellX;
+  const uint8_t* pixels = cells.top + kCellSize * cellX;
+  for (int row = 0; row < kCellSize; ++row, pixels += cells.step)
     differences |= LoadEight(pixels) ^ LoadEight(pixels - kCellSize);
-  }
   return differences == 0;
 }
 
@@ -206,12 +218,12 @@ inline bool LikeCellBefore(const uint8_t* const* rows, int cellX) {
 // that one's result, not converted again.
 template <class Convert, class Store>
 bool ForEachCell(PixelValues& values, int cellColumns, int cellRows, Convert convert, Store store) {
+  const ptrdiff_t step = values.IndexRowStep();
   for (int cellY = 0; cellY < cellRows; ++cellY) {
-    const uint8_t* rows[kCellSize];
-    for (int row = 0; row < kCellSize; ++row) rows[row] = values.Row(kCellSize * cellY + row);
+    const CellRow cells{values.Row(kCellSize * cellY), step};
     decltype(convert(Cell{})) result{};
     for (int cellX = 0; cellX < cellColumns; ++cellX) {
-      if (cellX == 0 || !LikeCellBefore(rows, cellX)) result = convert(CellAt(rows, cellX));
+      if (cellX == 0 || !LikeCellBefore(cells, cellX)) result = convert(CellAt(cells, cellX));
       if (!store(cellX, cellY, result)) return false;
     }
   }
