@@ -2,10 +2,10 @@
 // run-length encoder's eight-byte run steps and literal skips, the eight
 // pixels worked at once (packing straight from the stored bytes, a solid
 // stretch's one look-up), a table that gives each index itself leaving the
-// rows untranslated, and the groups and cells that take the result of the
-// one before them. Each is checked against a deliberately plain version kept here, on
-// generated pictures (which have solid stretches, dithering and edges) and
-// on noise.
+// rows untranslated, the groups and cells that take the result of the one
+// before them, and the groups met before that take theirs from a table. Each is checked against a
+// deliberately plain version kept here, on generated pictures (which have solid stretches,
+// dithering and edges) and on noise.
 #include <gtest/gtest.h>
 
 #include <functional>

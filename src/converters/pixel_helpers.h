@@ -45,7 +45,8 @@ inline bool IsInk(const cPixel& pixel) { return pixel.GetBrightness() < 0.5f; }
 //
 // A rule of the pixel's colour (cPixel -> byte or bool, never reading the
 // index) is worked out once per palette entry, into a table, and pixels are
-// translated through it. A true-colour picture, which has no palette, gets
+// translated through it, unless the table gives each index itself (then the
+// stored rows serve as they are). A true-colour picture, which has no palette, gets
 // a plane of one value per pixel, worked out once per pixel.
 //
 // The converters that pack pixels eight to a byte need only bits 0 and 1
@@ -76,8 +77,9 @@ class PixelValues {
   };
 
   // For each eight-pixel group of row y (inside the image), left to right:
-  // store(group, bytes). A group like the one before it takes that one's
-  // bytes, not packed again. A last group of fewer than eight pixels is
+  // store(group, bytes). A group like the one before it, or like the one
+  // last met at its place in the table of groups, takes that one's bytes,
+  // not packed again. A last group of fewer than eight pixels is
   // left out.
   template <class Store>
   void ForEachGroup(int y, Store store) const;
@@ -100,7 +102,7 @@ class PixelValues {
   uint16_t PackGroup(const uint8_t* stored, uint64_t eight) const {
     const uint16_t first = packBits_[stored[0]];
     if (eight == EveryByte(stored[0])) return static_cast<uint16_t>(first * 0xFF);  // all alike
-    PackedGroup& met = packedGroups_[(eight * kGroupHashFactor) >> (64 - kPackedGroupBits)];
+    PackedGroup& met = packedGroups_[HashSlot(eight, kPackedGroupBits)];
     if (met.eight != eight) met = PackedGroup{eight, PackEach(stored)};
     return met.bytes;
   }
@@ -122,7 +124,6 @@ class PixelValues {
     uint16_t bytes;
   };
   static constexpr int kPackedGroupBits = 8;
-  static constexpr uint64_t kGroupHashFactor = 0x9E3779B97F4A7C15ull;  // 2^64 / golden ratio
   mutable std::array<PackedGroup, 1 << kPackedGroupBits> packedGroups_{};
 };
 

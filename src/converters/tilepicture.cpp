@@ -77,7 +77,7 @@ class TileEntries {
  public:
   // The slot that holds `tile`, or the free one where it belongs.
   size_t SlotOf(uint64_t tile) const {
-    size_t slot = (tile * 0x9E3779B97F4A7C15ull) >> (64 - kSlotBits);  // 2^64 / golden ratio
+    size_t slot = HashSlot(tile, kSlotBits);
     while (used_[slot] && tiles_[slot] != tile) slot = (slot + 1) % kSlots;
     return slot;
   }

@@ -4,6 +4,7 @@
 // way, the run-length encoder eight bytes of an item.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -33,5 +34,11 @@ inline uint64_t NonZeroBytes(uint64_t eight) {
   return (((eight & ~kEveryHighBit) + ~kEveryHighBit) | eight) & kEveryHighBit;
 }
 inline uint64_t ZeroBytes(uint64_t eight) { return ~NonZeroBytes(eight) & kEveryHighBit; }
+// The place of a word in a table of 2^bits entries (0 < bits < 64): the
+// top bits of the word times 2^64 / golden ratio, which spreads words that
+// differ in any byte.
+inline size_t HashSlot(uint64_t word, int bits) {
+  return static_cast<size_t>((word * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+}
 // The first byte (0..7) flagged in `flags`, which must not be 0.
 inline int FirstFlag(uint64_t flags) { return __builtin_ctzll(flags) / 8; }
