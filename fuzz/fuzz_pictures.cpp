@@ -69,12 +69,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   PixelValues ink(bitmap, IsInk);
   const PixelValues indices(bitmap);
-  const auto pack = [](uint64_t values) { return PackEightPixels(values, 1); };
-  const auto keep = [](int, uint8_t) {};
+  const auto keep = [](int, PixelValues::GroupBytes) {};
   for (int y = 0; y < height; ++y) {
     ink.Row(y);
-    ink.ForEachGroup(y, pack, keep);
-    indices.ForEachGroup(y, pack, keep);
+    ink.ForEachGroup(y, keep);
+    indices.ForEachGroup(y, keep);
   }
   CheckDisplayColours("fuzz", "picture", bitmap);
   CheckNoPartialTransparency("fuzz", "picture", bitmap);

@@ -1,10 +1,11 @@
 // The shortcuts taken for speed must give the plain path's bytes: the
 // run-length encoder's eight-byte run steps and literal skips, the eight
-// pixels worked at once (packing, translation, a solid stretch's one
-// look-up), and the groups and cells that take the result of the one before
-// them. Each is checked against a deliberately plain version kept here, on
-// generated pictures (which have solid stretches, dithering and edges) and
-// on noise.
+// pixels worked at once (packing straight from the stored bytes, a solid
+// stretch's one look-up), a table that gives each index itself leaving the
+// rows untranslated, the groups and cells that take the result of the one
+// before them, and the groups met before that take theirs from a table. Each is checked against a
+// deliberately plain version kept here, on generated pictures (which have solid stretches,
+// dithering and edges) and on noise.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -211,11 +212,16 @@ TEST(FastPathsTest, EightPixelsPackedAtOnceMatchBitByBit) {
 }
 
 // Pictures with long solid stretches, repeated patterns and grain, as rows
-// whose width is not always a multiple of 8.
+// whose width is not always a multiple of 8; the large noise in few colours
+// meets thousands of groups, many of them again, whose hashes collide.
 std::vector<imagegen::Canvas> RowPictures() {
   imagegen::Random random(12);
-  return {imagegen::Landscape(256, 24, random), imagegen::Creature(24, 16, true, random),
-          Noise(61, 9, 3, 21), Noise(40, 6, 40, 22), imagegen::Canvas(19, 3, 7)};
+  return {imagegen::Landscape(256, 24, random),
+          imagegen::Creature(24, 16, true, random),
+          Noise(61, 9, 3, 21),
+          Noise(40, 6, 40, 22),
+          Noise(256, 64, 3, 24),
+          imagegen::Canvas(19, 3, 7)};
 }
 
 TEST(FastPathsTest, GroupsAndRowsMatchTheRuleForEachPixel) {
@@ -235,30 +241,69 @@ TEST(FastPathsTest, GroupsAndRowsMatchTheRuleForEachPixel) {
       std::vector<uint8_t> expected;
       for (int x = 0; x < canvas.width(); ++x) expected.push_back(rule(bitmap.GetPixel(x, y)));
       std::vector<int> groupsSeen;
-      values.ForEachGroup(
-          y, [](uint64_t eight) { return eight; },
-          [&](int group, uint64_t eight) {
-            groupsSeen.push_back(group);
-            for (int i = 0; i < 8; ++i)
-              EXPECT_EQ(ByteAt(eight, i), expected[8 * group + i])
-                  << "row " << y << " x " << 8 * group + i;
-          });
+      values.ForEachGroup(y, [&](int group, PixelValues::GroupBytes eight) {
+        groupsSeen.push_back(group);
+        for (int bit = 0; bit < 2; ++bit) {
+          const uint8_t plain =
+              PlainByte([&](int i) { return expected[8 * group + i] >> bit & 1; });
+          EXPECT_EQ(bit ? eight.bit1 : eight.bit0, plain) << "row " << y << " group " << group;
+        }
+      });
       ASSERT_EQ(groupsSeen.size(), static_cast<size_t>(canvas.width() / 8)) << "row " << y;
       for (size_t i = 0; i < groupsSeen.size(); ++i) EXPECT_EQ(groupsSeen[i], static_cast<int>(i));
-      indices.ForEachGroup(
-          y, [](uint64_t eight) { return eight; },
-          [&](int group, uint64_t eight) {
-            for (int i = 0; i < 8; ++i) EXPECT_EQ(ByteAt(eight, i), canvas.At(8 * group + i, y));
-          });
+      indices.ForEachGroup(y, [&](int group, PixelValues::GroupBytes eight) {
+        const auto indexBit = [&](int bit) {
+          return PlainByte([&](int i) { return canvas.At(8 * group + i, y) >> bit & 1; });
+        };
+        EXPECT_EQ(eight.bit0, indexBit(0)) << "row " << y << " group " << group;
+        EXPECT_EQ(eight.bit1, indexBit(1)) << "row " << y << " group " << group;
+      });
       const uint8_t* row = values.Row(y);
       EXPECT_EQ(std::vector<uint8_t>(row, row + canvas.width()), expected) << "row " << y;
     }
   }
 }
 
+TEST(FastPathsTest, ARuleThatGivesEachIndexItselfLeavesTheStoredRows) {
+  // On a grey palette (entry i is grey level i) a rule reading the level
+  // gives each index itself: its rows are the stored ones, untranslated. A
+  // rule one entry away from that translates, as any other.
+  struct Case {
+    const char* name;
+    uint8_t (*rule)(const cPixel&);
+    bool storedRows;
+  };
+  const Case cases[] = {
+      {"the level", [](const cPixel& pixel) { return pixel.red; }, true},
+      {"the level but 7",
+       [](const cPixel& pixel) { return static_cast<uint8_t>(pixel.red == 7 ? 8 : pixel.red); },
+       false},
+  };
+  TempDir dir;
+  const imagegen::Canvas canvas = Noise(40, 6, 256, 23);
+  WriteBmp(dir / "p.bmp", canvas.ToImage(imagegen::GreyscalePalette()));
+  cBitmap bitmap;
+  ASSERT_TRUE(LoadQuietly(dir / "p.bmp", bitmap));
+  for (const Case& test : cases) {
+    PixelValues values(bitmap, test.rule);
+    for (int y = 0; y < canvas.height(); ++y) {
+      std::vector<uint8_t> expected;
+      for (int x = 0; x < canvas.width(); ++x) expected.push_back(test.rule(bitmap.GetPixel(x, y)));
+      const uint8_t* row = values.Row(y);
+      EXPECT_EQ(row == bitmap.GetRow(y), test.storedRows) << test.name << ", row " << y;
+      EXPECT_EQ(std::vector<uint8_t>(row, row + canvas.width()), expected) << test.name;
+      values.ForEachGroup(y, [&](int group, PixelValues::GroupBytes eight) {
+        EXPECT_EQ(eight.bit0, PlainByte([&](int i) { return expected[8 * group + i] & 1; }))
+            << test.name << ", row " << y << " group " << group;
+      });
+    }
+  }
+}
+
 TEST(FastPathsTest, CellsLikeTheOneBeforeTakeItsResult) {
   // Cells of a tile picture repeat; each cell's result must be its own
-  // cell's, and a store that refuses ends the row there.
+  // cell's, the cells come a row at a time, and a store that refuses ends
+  // the run there.
   imagegen::Random random(13);
   const imagegen::Canvas canvas = imagegen::TileLevel(128, 16, random);
   TempDir dir;
@@ -266,29 +311,27 @@ TEST(FastPathsTest, CellsLikeTheOneBeforeTakeItsResult) {
   cBitmap bitmap;
   ASSERT_TRUE(LoadQuietly(dir / "p.bmp", bitmap));
   PixelValues indices(bitmap);
-  for (int cellY = 0; cellY < 2; ++cellY) {
-    const uint8_t* rows[kCellSize];
-    for (int row = 0; row < kCellSize; ++row) rows[row] = indices.Row(8 * cellY + row);
-    int converted = 0;
-    std::vector<int> stored;
-    const bool whole = ForEachCell(
-        rows, 16,
-        [&](const Cell& cell) {
-          ++converted;
-          return cell;
-        },
-        [&](int cellX, const Cell& cell) {
-          stored.push_back(cellX);
-          for (int row = 0; row < kCellSize; ++row) {
-            for (int x = 0; x < 8; ++x)
-              EXPECT_EQ(ByteAt(cell.rows[row], x), canvas.At(8 * cellX + x, 8 * cellY + row));
-          }
-          return cellX < 12;
-        });
-    EXPECT_FALSE(whole);
-    EXPECT_EQ(stored.size(), 13u);
-    EXPECT_LT(converted, 13) << "every cell converted: no cell was like the one before";
-  }
+  int converted = 0;
+  std::vector<std::pair<int, int>> stored;
+  const bool whole = ForEachCell(
+      indices, 16, 2,
+      [&](const Cell& cell) {
+        ++converted;
+        return cell;
+      },
+      [&](int cellX, int cellY, const Cell& cell) {
+        stored.emplace_back(cellX, cellY);
+        for (int row = 0; row < kCellSize; ++row) {
+          for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(ByteAt(cell.rows[row], x), canvas.At(8 * cellX + x, 8 * cellY + row));
+        }
+        return cellY == 0 || cellX < 12;
+      });
+  EXPECT_FALSE(whole);
+  ASSERT_EQ(stored.size(), 29u);  // the first row, and the second up to the refusal
+  for (size_t i = 0; i < stored.size(); ++i)
+    EXPECT_EQ(stored[i], std::make_pair(static_cast<int>(i % 16), static_cast<int>(i / 16)));
+  EXPECT_LT(converted, 29) << "every cell converted: no cell was like the one before";
 }
 
 TEST(FastPathsTest, CellScanMatchesAScanPixelByPixel) {

@@ -79,6 +79,9 @@ class cBitmap {
     return loaded_ && !picture_.trueColour && y >= 0 && y < picture_.height ? picture_.Row(y)
                                                                             : nullptr;
   }
+  // Those rows lie a fixed step apart: GetRow(y + 1) is GetRow(y) + GetRowStep()
+  // (a negative step for a file that stores the bottom row first).
+  int64_t GetRowStep() const { return picture_.rowStep; }
   // The colour of palette entry `index` (0..255), so that callers can work
   // a pixel's properties out once per entry instead of once per pixel.
   cPixel GetPaletteEntry(uint8_t index) const {

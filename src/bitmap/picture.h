@@ -46,8 +46,15 @@ inline PaletteEntry WordEntry(uint32_t word) {
 }
 
 // Every entry opaque black, as the entries a file doesn't give are: a
-// palette starts as a copy of this.
-constexpr std::array<PaletteEntry, 256> kOpaqueBlackPalette = {};
+// palette starts as this. Filled a word an entry (entry by entry, byte by
+// byte, is what compilers make of the entries' own initial values).
+inline std::array<PaletteEntry, 256> OpaqueBlackPalette() {
+  std::array<uint32_t, 256> words;
+  words.fill(EntryWord(PaletteEntry{}));
+  std::array<PaletteEntry, 256> palette;
+  memcpy(static_cast<void*>(palette.data()), words.data(), sizeof palette);
+  return palette;
+}
 
 struct DecodedPicture {
   int width = 0;
@@ -55,7 +62,7 @@ struct DecodedPicture {
   // True colour: four bytes per pixel (blue, green, red, alpha) and no
   // palette. Otherwise one palette index per pixel.
   bool trueColour = false;
-  std::array<PaletteEntry, 256> palette = kOpaqueBlackPalette;
+  std::array<PaletteEntry, 256> palette = OpaqueBlackPalette();
   // The pixel store, and where its rows lie in it: row y (0 the top) begins
   // at byte firstRow + y * rowStep. A store the decoder fills itself
   // (AllocatePixels) holds the rows top first without padding: pixel (x, y)

@@ -55,26 +55,27 @@ CellBytes ConvertCell(const Cell& cell) {
   return bytes;
 }
 
-// Appends the pixel bytes of the row of cells cellY, whose pixel rows are
-// `rows`, and sets their attribute bytes. On a third colour prints the image
+// Appends the pixel bytes of each row of cells once the row is whole, and
+// sets the cells' attribute bytes. On a third colour prints the image
 // coordinates of its first pixel and returns false.
-bool AppendCellRow(const uint8_t* const* rows, int charWidth, int cellY, cBinWriter& writer,
-                   uint8_t* attributes) {
-  std::vector<uint8_t> bytes(static_cast<size_t>(kCellSize) * charWidth);
-  const bool twoColours =
-      ForEachCell(rows, charWidth, ConvertCell, [&](int cellX, const CellBytes& cell) {
+bool AppendCells(PixelValues& indices, int charWidth, int charHeight, cBinWriter& writer,
+                 uint8_t* attributes) {
+  std::vector<uint8_t> rowBytes(static_cast<size_t>(kCellSize) * charWidth);
+  return ForEachCell(
+      indices, charWidth, charHeight, ConvertCell,
+      [&](int cellX, int cellY, const CellBytes& cell) {
         if (cell.colours.hasThird) {
           Fault("process_colourtile found more than two colours in a tile at %d,%d\n",
                 kCellSize * cellX + cell.colours.thirdColumn,
                 kCellSize * cellY + cell.colours.thirdRow);
           return false;
         }
-        memcpy(bytes.data() + kCellSize * cellX, cell.pixels, kCellSize);
-        attributes[cellX] = cell.attribute;
+        memcpy(rowBytes.data() + kCellSize * cellX, cell.pixels, kCellSize);
+        attributes[static_cast<size_t>(cellY) * charWidth + cellX] = cell.attribute;
+        if (cellX == charWidth - 1)
+          writer.AddBytes(rowBytes.data(), static_cast<int>(rowBytes.size()));
         return true;
       });
-  if (twoColours) writer.AddBytes(bytes.data(), static_cast<int>(bytes.size()));
-  return twoColours;
 }
 
 }  // namespace
@@ -96,13 +97,7 @@ bool process_colourtile(const char* tag, CTokeniser& tokeniser, cBinWriter& writ
   const int charWidth = bitmap.GetWidth() / kCellSize;
   const int charHeight = bitmap.GetHeight() / kCellSize;
   std::vector<uint8_t> attributes(static_cast<size_t>(charWidth) * static_cast<size_t>(charHeight));
-  for (int cellY = 0; cellY < charHeight; ++cellY) {
-    const uint8_t* rows[kCellSize];
-    for (int row = 0; row < kCellSize; ++row) rows[row] = indices.Row(kCellSize * cellY + row);
-    if (!AppendCellRow(rows, charWidth, cellY, writer,
-                       attributes.data() + static_cast<size_t>(cellY) * charWidth))
-      return false;
-  }
+  if (!AppendCells(indices, charWidth, charHeight, writer, attributes.data())) return false;
   writer.AddBytes(attributes.data(), static_cast<int>(attributes.size()));
 
   listing.ItemBlock(fileName, tag, address, {charWidth, charHeight});

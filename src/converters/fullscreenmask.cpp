@@ -56,11 +56,8 @@ int PairCount(int height) { return kDisplayBytesPerRow * height; }
 uint8_t MaskByte(const uint8_t* pairs, int pair) { return pairs[2 * pair]; }
 uint8_t GraphicByte(const uint8_t* pairs, int pair) { return pairs[2 * pair + 1]; }
 
-struct Pair {
-  uint8_t mask, graphic;
-};
-
-// Each pixel's two bits, worked out at once.
+// Each pixel's two bits, worked out at once (PixelValues packs bit 0 and
+// bit 1 of a value).
 constexpr uint8_t kMaskBit = 1;
 constexpr uint8_t kDrawnBit = 2;
 
@@ -68,10 +65,19 @@ bool IsDrawnColour(const cPixel& pixel) {
   return !pixel.IsMaskColour() && (pixel.red | pixel.green | pixel.blue) != 0;
 }
 
-// Number of pairs from `first` on whose mask byte is `mask`, at most kLongestRun.
+// Number of pairs from `first` on whose mask byte is `mask`, at most
+// kLongestRun: four pairs a word (their mask bytes at the word's even
+// bytes), the last few one by one.
 int RunLength(const uint8_t* pairs, int first, int pairCount, uint8_t mask) {
+  constexpr uint64_t kMaskBytes = 0x00FF00FF00FF00FFull;
+  constexpr int kPairsPerWord = 4;
   const int end = pairCount - first < kLongestRun ? pairCount : first + kLongestRun;
+  const uint64_t masks = EveryByte(mask);
   int pair = first;
+  for (; pair + kPairsPerWord <= end; pair += kPairsPerWord) {
+    const uint64_t others = NonZeroBytes((LoadEight(pairs + 2 * pair) ^ masks) & kMaskBytes);
+    if (others) return pair + FirstFlag(others) / 2 - first;
+  }
   while (pair < end && MaskByte(pairs, pair) == mask) ++pair;
   return pair - first;
 }
@@ -116,15 +122,10 @@ std::unique_ptr<uint8_t[]> grab_fullscreenmask(const cBitmap& bitmap) {
   });
   for (int displayRow = 0; displayRow < height; ++displayRow) {
     uint8_t* row = pairs.get() + 2 * kDisplayBytesPerRow * displayRow;
-    bits.ForEachGroup(
-        DisplayRow(displayRow),
-        [](uint64_t values) {
-          return Pair{PackEightPixels(values, kMaskBit), PackEightPixels(values, kDrawnBit)};
-        },
-        [row](int group, Pair pair) {
-          row[2 * group] = pair.mask;
-          row[2 * group + 1] = pair.graphic;
-        });
+    bits.ForEachGroup(DisplayRow(displayRow), [row](int group, PixelValues::GroupBytes eight) {
+      row[2 * group] = eight.bit0;      // the mask
+      row[2 * group + 1] = eight.bit1;  // the graphic
+    });
   }
   return pairs;
 }

@@ -20,7 +20,7 @@ void AppendInDisplayOrder(const cBitmap& bitmap, cBinWriter& writer) {
   const PixelValues ink(bitmap, IsInk);
   uint8_t bytes[kDisplayBytesPerRow];
   for (int n = 0; n < bitmap.GetHeight(); ++n) {
-    PackRow(ink, DisplayRow(n), 1, bytes);
+    PackRow(ink, DisplayRow(n), bytes);
     writer.AddBytes(bytes, kDisplayBytesPerRow);
   }
 }

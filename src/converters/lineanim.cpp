@@ -43,7 +43,7 @@ void AppendFrame(const cBitmap& frame, const FrameSize& size, cBinWriter& writer
   const PixelValues ink(frame, IsInk);
   std::vector<uint8_t> bytes(static_cast<size_t>(size.width / 8));
   for (int y = 0; y < size.height; ++y) {
-    PackRow(ink, y, 1, bytes.data());
+    PackRow(ink, y, bytes.data());
     writer.AddBytes(bytes.data(), static_cast<int>(bytes.size()));
   }
 }

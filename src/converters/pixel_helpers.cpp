@@ -59,6 +59,7 @@ bool NamesNoDisplayColour(const cPixel& pixel) {
 }  // namespace
 
 PixelValues::PixelValues(const cBitmap& bitmap) : bitmap_(bitmap) {
+  SetPackBits();
   if (!bitmap.IsLoaded() || !bitmap.IsTrueColour()) return;
   const int width = bitmap.GetWidth();
   const int height = bitmap.GetHeight();
@@ -75,10 +76,32 @@ const uint8_t* PixelValues::StoredRow(int y) const {
   return plane_.data() + static_cast<size_t>(y) * static_cast<size_t>(bitmap_.GetWidth());
 }
 
-uint64_t PixelValues::TranslateEach(const uint8_t* indices) const {
-  uint8_t values[8];
-  for (int i = 0; i < 8; ++i) values[i] = table_[indices[i]];
-  return LoadEight(values);
+ptrdiff_t PixelValues::IndexRowStep() const {
+  if (bitmap_.IsTrueColour()) return bitmap_.GetWidth();
+  return static_cast<ptrdiff_t>(bitmap_.GetRowStep());
+}
+
+uint16_t PixelValues::PackEach(const uint8_t* stored) const {
+  uint32_t bytes = 0;
+  for (int i = 0; i < 8; ++i) bytes |= uint32_t{packBits_[stored[i]]} << (7 - i);
+  return static_cast<uint16_t>(bytes);
+}
+
+bool PixelValues::GivesEachIndexItself(const std::array<uint8_t, 256>& table) {
+  for (int i = 0; i < 256; ++i) {
+    if (table[i] != i) return false;
+  }
+  return true;
+}
+
+void PixelValues::SetPackBits() {
+  const auto bits = [](int value) { return static_cast<uint16_t>((value & 1) | (value & 2) << 7); };
+  // Two loops, not one test a byte, so that each is worked several at once.
+  if (translated_) {
+    for (int stored = 0; stored < 256; ++stored) packBits_[stored] = bits(table_[stored]);
+  } else {
+    for (int stored = 0; stored < 256; ++stored) packBits_[stored] = bits(stored);
+  }
 }
 
 const uint8_t* PixelValues::Row(int y) {
@@ -102,10 +125,9 @@ const uint8_t* PixelValues::Row(int y) {
   return values;
 }
 
-void PackRow(const PixelValues& values, int y, uint8_t bits, uint8_t* bytes) {
+void PackRow(const PixelValues& values, int y, uint8_t* bytes) {
   values.ForEachGroup(
-      y, [bits](uint64_t eight) { return PackEightPixels(eight, bits); },
-      [bytes](int group, uint8_t byte) { bytes[group] = byte; });
+      y, [bytes](int group, PixelValues::GroupBytes eight) { bytes[group] = eight.bit0; });
 }
 
 bool CheckDisplayColours(const char* converterName, const std::string& fileName,

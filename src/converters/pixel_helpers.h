@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -44,49 +45,86 @@ inline bool IsInk(const cPixel& pixel) { return pixel.GetBrightness() < 0.5f; }
 //
 // A rule of the pixel's colour (cPixel -> byte or bool, never reading the
 // index) is worked out once per palette entry, into a table, and pixels are
-// translated through it. A true-colour picture, which has no palette, gets
+// translated through it, unless the table gives each index itself (then the
+// stored rows serve as they are). A true-colour picture, which has no palette, gets
 // a plane of one value per pixel, worked out once per pixel.
+//
+// The converters that pack pixels eight to a byte need only bits 0 and 1
+// of a value, and take them from the stored bytes (palette indices, or a
+// true-colour picture's values) through a second table, never translating
+// a row: each stored byte's two bits, set apart by eight places (bit 0 of
+// the value at bit 0, bit 1 at bit 8), so that one OR of the eight pixels'
+// entries, each shifted to its pixel's place, packs both bytes at once.
 //
 // Pictures repeat themselves: most eight-pixel groups of a row are like the
 // group before them (a solid stretch, a dither pattern, the inside of a
-// shape). ForEachGroup works a group out only where it differs from the one
-// before; eight pixels alike take one look-up, others eight.
+// shape), and many of the others were met before (the pattern elsewhere,
+// the same edge a row further on). ForEachGroup works a group out only
+// where it differs from the one before and from the one last met at its
+// place in a small table of groups; eight pixels alike take one look-up,
+// others eight.
 class PixelValues {
  public:
   explicit PixelValues(const cBitmap& bitmap);
   template <class Rule>
   PixelValues(const cBitmap& bitmap, Rule rule);
 
+  // The eight-pixel bytes of a group (see PackFlags for the bit order):
+  // `bit0` has a bit set for each pixel whose value has bit 0 set, `bit1`
+  // the same for bit 1.
+  struct GroupBytes {
+    uint8_t bit0, bit1;
+  };
+
   // For each eight-pixel group of row y (inside the image), left to right:
-  // store(group, convert(values)), `values` being the group's values (pixel
-  // 8 * group + i in byte i). A group like the one before it takes that
-  // one's result, not translated or converted again. A last group of fewer
-  // than eight pixels is left out.
-  template <class Convert, class Store>
-  void ForEachGroup(int y, Convert convert, Store store) const;
+  // store(group, bytes). A group like the one before it, or like the one
+  // last met at its place in the table of groups, takes that one's bytes,
+  // not packed again. A last group of fewer than eight pixels is
+  // left out.
+  template <class Store>
+  void ForEachGroup(int y, Store store) const;
 
   // The GetWidth() values of row y, y inside the image. By the index rule
   // they are the stored row, which lasts as long as the picture; by any
   // other, a translation that lasts until the next call.
   const uint8_t* Row(int y);
+  // By the index rule the rows lie a fixed step apart: Row(y + 1) is
+  // Row(y) + IndexRowStep() for rows inside the image.
+  ptrdiff_t IndexRowStep() const;
 
  private:
   const uint8_t* StoredRow(int y) const;
-  // The values of the eight pixels from `indices` (LoadEight(indices) given).
-  uint64_t Translate(const uint8_t* indices, uint64_t eight) const {
-    if (!translated_) return eight;
-    if (eight == EveryByte(indices[0])) return EveryByte(table_[indices[0]]);
-    return TranslateEach(indices);
+  static bool GivesEachIndexItself(const std::array<uint8_t, 256>& table);
+  // Fills packBits_ from the stored bytes' values.
+  void SetPackBits();
+  // Both bytes of the eight pixels from `stored` (LoadEight(stored) given):
+  // bit 0 of the value in the low byte, bit 1 in the high byte.
+  uint16_t PackGroup(const uint8_t* stored, uint64_t eight) const {
+    const uint16_t first = packBits_[stored[0]];
+    if (eight == EveryByte(stored[0])) return static_cast<uint16_t>(first * 0xFF);  // all alike
+    PackedGroup& met = packedGroups_[HashSlot(eight, kPackedGroupBits)];
+    if (met.eight != eight) met = PackedGroup{eight, PackEach(stored)};
+    return met.bytes;
   }
-  // Eight look-ups. Out of line, so that the comparisons of ForEachGroup,
-  // which most groups need alone, do not wait on its loads.
-  __attribute__((noinline)) uint64_t TranslateEach(const uint8_t* indices) const;
+  // Eight look-ups. Out of line, so that the comparison of ForEachGroup,
+  // which most groups need alone, does not wait on (or make) their loads.
+  __attribute__((noinline)) uint16_t PackEach(const uint8_t* stored) const;
 
   const cBitmap& bitmap_;
   bool translated_ = false;  // pixels go through table_
   std::array<uint8_t, 256> table_{};
+  std::array<uint16_t, 256> packBits_{};  // by stored byte: value bit 0 at bit 0, bit 1 at bit 8
   std::vector<uint8_t> plane_;  // true colour: width * height values
   std::vector<uint8_t> row_;    // the translated row
+  // Groups met before, by a hash of their stored bytes: a pattern or an
+  // edge repeats along a picture. Every entry starts as a group of eight
+  // zeros, which never reaches it (eight alike are packed at once).
+  struct PackedGroup {
+    uint64_t eight;
+    uint16_t bytes;
+  };
+  static constexpr int kPackedGroupBits = 8;
+  mutable std::array<PackedGroup, 1 << kPackedGroupBits> packedGroups_{};
 };
 
 template <class Rule>
@@ -100,6 +138,7 @@ PixelValues::PixelValues(const cBitmap& bitmap, Rule rule) : bitmap_(bitmap) {
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) *value++ = static_cast<uint8_t>(rule(bitmap.GetPixel(x, y)));
     }
+    SetPackBits();
     return;
   }
   // A palette repeats entries (a file's unused ones are all black): the
@@ -111,65 +150,83 @@ PixelValues::PixelValues(const cBitmap& bitmap, Rule rule) : bitmap_(bitmap) {
                     ? table_[i - 1]
                     : static_cast<uint8_t>(rule(bitmap.GetPaletteEntry(index)));
   }
-  translated_ = true;
-  row_.resize(static_cast<size_t>(width));
+  // A table that gives each index itself (a grey palette read by its
+  // levels) leaves the stored rows as they are.
+  translated_ = !GivesEachIndexItself(table_);
+  SetPackBits();
+  if (translated_) row_.resize(static_cast<size_t>(width));
 }
 
-template <class Convert, class Store>
-void PixelValues::ForEachGroup(int y, Convert convert, Store store) const {
+template <class Store>
+void PixelValues::ForEachGroup(int y, Store store) const {
   const uint8_t* row = StoredRow(y);
   const int groups = row ? bitmap_.GetWidth() / 8 : 0;
   uint64_t last = groups > 0 ? ~LoadEight(row) : 0;  // unlike the first group
-  decltype(convert(last)) result{};
+  uint16_t bytes = 0;
   for (int group = 0; group < groups; ++group) {
-    const uint64_t indices = LoadEight(row + 8 * group);
-    if (indices != last) {
-      last = indices;
-      result = convert(Translate(row + 8 * group, indices));
+    const uint8_t* stored = row + 8 * group;
+    const uint64_t eight = LoadEight(stored);
+    if (eight != last) {
+      last = eight;
+      bytes = PackGroup(stored, eight);
     }
-    store(group, result);
+    store(group, GroupBytes{static_cast<uint8_t>(bytes), static_cast<uint8_t>(bytes >> 8)});
   }
 }
 
 // The eight-pixel bytes of row y, one per group, a bit set where the value
-// has any of the bits of `bits`: width / 8 of them into `bytes`.
-void PackRow(const PixelValues& values, int y, uint8_t bits, uint8_t* bytes);
+// has bit 0 set: width / 8 of them into `bytes`.
+void PackRow(const PixelValues& values, int y, uint8_t* bytes);
 
 // An 8 x 8 cell's pixel values: eight rows of eight, top first.
 constexpr int kCellSize = 8;
 struct Cell {
   uint64_t rows[kCellSize];
-  bool operator==(const Cell& other) const {
-    uint64_t differences = 0;  // one test for the eight rows
-    for (int row = 0; row < kCellSize; ++row) differences |= rows[row] ^ other.rows[row];
-    return differences == 0;
-  }
 };
 
-// Cell number `cellX` of a row of cells, whose kCellSize pixel rows are `rows`.
-inline Cell CellAt(const uint8_t* const* rows, int cellX) {
+// A row of cells: its top pixel row, and the step from a pixel row to the
+// next (one pointer and a step, where eight row pointers would not stay in
+// registers).
+struct CellRow {
+  const uint8_t* top;
+  ptrdiff_t step;
+};
+
+// Cell number `cellX` of a row of cells.
+inline Cell CellAt(const CellRow& cells, int cellX) {
   Cell cell;
-  for (int row = 0; row < kCellSize; ++row)
-    cell.rows[row] = LoadEight(rows[row] + kCellSize * cellX);
+  const uint8_t* pixels = cells.top + kCellSize * cellX;
+  for (int row = 0; row < kCellSize; ++row, pixels += cells.step)
+    cell.rows[row] = LoadEight(pixels);
   return cell;
 }
 
-// For each cell of a row of `cells` cells whose pixel rows are `rows`, left
-// to right: store(cell number, convert(cell)), until a store returns false
-// (then false). A cell like the one before it (most of a picture's
-// background) takes that one's result, not converted again.
+// Whether cell `cellX` (not the first) of a row of cells is like the one
+// before it: its pixels read where they lie, in one test for the eight rows.
+inline bool LikeCellBefore(const CellRow& cells, int cellX) {
+  uint64_t differences = 0;
+  const uint8_t* pixels = cells.top + kCellSize * cellX;
+  for (int row = 0; row < kCellSize; ++row, pixels += cells.step)
+    differences |= LoadEight(pixels) ^ LoadEight(pixels - kCellSize);
+  return differences == 0;
+}
+
+// For each 8 x 8 cell of the picture, a row of `cellRows` rows of
+// `cellColumns` cells at a time from the top, each row from the left:
+// store(cellX, cellY, convert(cell)), until a store returns false (then
+// false). `values` gives the index rule's rows, which stay where they are.
+// A cell like the one before it (most of a picture's background) takes
+// that one's result, not converted again.
 template <class Convert, class Store>
-bool ForEachCell(const uint8_t* const* rows, int cells, Convert convert, Store store) {
-  Cell last{};
-  if (cells > 0) last.rows[0] = ~LoadEight(rows[0]);  // unlike the first cell
-  decltype(convert(last)) result{};
-  for (int cellX = 0; cellX < cells; ++cellX) {
-    const Cell cell = CellAt(rows, cellX);
-    if (!(cell == last)) {
-      last = cell;
-      result = convert(cell);
+bool ForEachCell(PixelValues& values, int cellColumns, int cellRows, Convert convert, Store store) {
+  const ptrdiff_t step = values.IndexRowStep();
+  for (int cellY = 0; cellY < cellRows; ++cellY) {
+    const CellRow cells{values.Row(kCellSize * cellY), step};
+    decltype(convert(Cell{})) result{};
+    for (int cellX = 0; cellX < cellColumns; ++cellX) {
+      if (cellX == 0 || !LikeCellBefore(cells, cellX)) result = convert(CellAt(cells, cellX));
+      if (!store(cellX, cellY, result)) return false;
     }
-    if (!store(cellX, result)) return false;
   }
   return true;
 }
@@ -260,6 +317,8 @@ constexpr bool IsWholeThirdsHeight(int height) {
 inline int DisplayOffset(int x, int y) {
   return 2048 * (y / 64) + 256 * (y % 8) + 32 * ((y / 8) % 8) + x / 8;
 }
+// So the eight rows of a cell lie this far apart, from its top row's byte on.
+constexpr int kDisplayCellRowStep = 256;
 
 // The image row stored as the n-th row of display memory (the inverse of
 // DisplayOffset): for each third, for each pixel line, for each character row.

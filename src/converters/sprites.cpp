@@ -34,15 +34,11 @@ struct SpriteKind {
 constexpr SpriteKind kMaskedSprite{"process_maskedsprite", true};
 constexpr SpriteKind kUnmaskedSprite{"process_unmaskedsprite", false};
 
-// Each pixel's two bits, worked out at once. In a masked sprite the mask
-// colour is never ink; in an unmasked one it is judged by brightness like
-// any other.
+// Each pixel's two bits, worked out at once (PixelValues packs bit 0 and
+// bit 1 of a value). In a masked sprite the mask colour is never ink; in an
+// unmasked one it is judged by brightness like any other.
 constexpr uint8_t kMaskBit = 1;
 constexpr uint8_t kGraphicBit = 2;
-
-struct MaskAndGraphic {
-  uint8_t mask, graphic;
-};
 
 PixelValues SpriteBits(const cBitmap& bitmap, bool masked) {
   return PixelValues(bitmap, [masked](const cPixel& pixel) {
@@ -57,17 +53,11 @@ void AppendSprite(const cBitmap& bitmap, bool masked, cBinWriter& writer) {
   std::vector<uint8_t> bytes(static_cast<size_t>(bitmap.GetWidth() / 8 * bytesPerGroup));
   for (int y = 0; y < bitmap.GetHeight(); ++y) {
     uint8_t* row = bytes.data();
-    bits.ForEachGroup(
-        y,
-        [](uint64_t values) {
-          return MaskAndGraphic{PackEightPixels(values, kMaskBit),
-                                PackEightPixels(values, kGraphicBit)};
-        },
-        [row, masked, bytesPerGroup](int group, MaskAndGraphic pair) {
-          uint8_t* byte = row + bytesPerGroup * group;
-          if (masked) *byte++ = pair.mask;
-          *byte = pair.graphic;
-        });
+    bits.ForEachGroup(y, [row, masked, bytesPerGroup](int group, PixelValues::GroupBytes eight) {
+      uint8_t* byte = row + bytesPerGroup * group;
+      if (masked) *byte++ = eight.bit0;  // the mask
+      *byte = eight.bit1;                // the graphic
+    });
     writer.AddBytes(bytes.data(), static_cast<int>(bytes.size()));
   }
 }

@@ -27,7 +27,6 @@
 #include <array>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "bitmap/bitmap.h"
@@ -51,22 +50,17 @@ using Tile = std::array<uint8_t, kCellSize>;
 std::vector<Tile> CutCells(const cBitmap& bitmap, int charWidth, int charHeight) {
   std::vector<Tile> cells(static_cast<size_t>(charWidth) * static_cast<size_t>(charHeight));
   PixelValues indices(bitmap);
-  for (int cellY = 0; cellY < charHeight; ++cellY) {
-    const uint8_t* rows[kCellSize];
-    for (int row = 0; row < kCellSize; ++row) rows[row] = indices.Row(kCellSize * cellY + row);
-    ForEachCell(
-        rows, charWidth,
-        [](const Cell& cell) {
-          Tile tile;
-          for (int row = 0; row < kCellSize; ++row)
-            tile[row] = PackEightPixels(cell.rows[row], 0xFF);
-          return tile;
-        },
-        [&](int cellX, const Tile& tile) {
-          cells[static_cast<size_t>(cellX) * charHeight + cellY] = tile;
-          return true;
-        });
-  }
+  ForEachCell(
+      indices, charWidth, charHeight,
+      [](const Cell& cell) {
+        Tile tile;
+        for (int row = 0; row < kCellSize; ++row) tile[row] = PackEightPixels(cell.rows[row], 0xFF);
+        return tile;
+      },
+      [&](int cellX, int cellY, const Tile& tile) {
+        cells[static_cast<size_t>(cellX) * charHeight + cellY] = tile;
+        return true;
+      });
   return cells;
 }
 
@@ -76,17 +70,46 @@ struct TilePicture {
   bool tooManyTiles = false;  // a tile beyond kMaxTiles was met; map and set are partial
 };
 
-// The set entry of every tile met so far, found by its eight bytes as one
-// word: the set's order is the order in which tiles are first met. Stops at
-// the first tile that the map could not name.
+// The set entries of the tiles met so far, by their eight bytes as one
+// word: an open table of twice as many slots as there can be tiles, so
+// that it is never more than half full, searched from a tile's hash on.
+class TileEntries {
+ public:
+  // The slot that holds `tile`, or the free one where it belongs.
+  size_t SlotOf(uint64_t tile) const {
+    size_t slot = HashSlot(tile, kSlotBits);
+    while (used_[slot] && tiles_[slot] != tile) slot = (slot + 1) % kSlots;
+    return slot;
+  }
+  bool Holds(size_t slot) const { return used_[slot]; }
+  uint8_t Entry(size_t slot) const { return entries_[slot]; }
+  void Put(size_t slot, uint64_t tile, uint8_t entry) {
+    used_[slot] = true;
+    tiles_[slot] = tile;
+    entries_[slot] = entry;
+  }
+
+ private:
+  static constexpr int kSlotBits = 9;
+  static constexpr size_t kSlots = size_t{1} << kSlotBits;
+  static_assert(kSlots >= 2 * kMaxTiles, "the table stays at most half full");
+  std::array<bool, kSlots> used_{};
+  std::array<uint64_t, kSlots> tiles_;
+  std::array<uint8_t, kSlots> entries_;
+};
+
+// The set entry of every tile met so far: the set's order is the order in
+// which tiles are first met. Stops at the first tile that the map could
+// not name.
 TilePicture RemoveDuplicates(const std::vector<Tile>& cells) {
   TilePicture picture;
   picture.map.reserve(cells.size());
-  std::unordered_map<uint64_t, uint8_t> entries;
+  TileEntries entries;
   for (const Tile& cell : cells) {
-    const auto found = entries.find(LoadEight(cell.data()));
-    if (found != entries.end()) {
-      picture.map.push_back(found->second);
+    const uint64_t tile = LoadEight(cell.data());
+    const size_t slot = entries.SlotOf(tile);
+    if (entries.Holds(slot)) {
+      picture.map.push_back(entries.Entry(slot));
       continue;
     }
     if (picture.tileSet.size() == kMaxTiles) {
@@ -94,7 +117,7 @@ TilePicture RemoveDuplicates(const std::vector<Tile>& cells) {
       return picture;
     }
     const uint8_t entry = static_cast<uint8_t>(picture.tileSet.size());
-    entries.emplace(LoadEight(cell.data()), entry);
+    entries.Put(slot, tile, entry);
     picture.tileSet.push_back(cell);
     picture.map.push_back(entry);
   }

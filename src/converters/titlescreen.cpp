@@ -91,19 +91,14 @@ CellBytes ConvertCell(const Cell& cell) {
 // Works out each cell, a row of cells at a time: its attribute byte, and
 // its eight bitmap bytes at their places in display order.
 void ConvertCells(PixelValues& indices, uint8_t* bitmap, uint8_t* attributes) {
-  for (int cellY = 0; cellY < kCellRows; ++cellY) {
-    const uint8_t* rows[kCellSize];
-    uint8_t* bitmapRows[kCellSize];
-    for (int row = 0; row < kCellSize; ++row) {
-      rows[row] = indices.Row(kCellSize * cellY + row);
-      bitmapRows[row] = bitmap + DisplayOffset(0, kCellSize * cellY + row);
-    }
-    ForEachCell(rows, kCellColumns, ConvertCell, [&](int cellX, const CellBytes& bytes) {
-      for (int row = 0; row < kCellSize; ++row) bitmapRows[row][cellX] = bytes.bitmap[row];
-      attributes[kCellColumns * cellY + cellX] = bytes.attribute;
-      return true;
-    });
-  }
+  ForEachCell(indices, kCellColumns, kCellRows, ConvertCell,
+              [=](int cellX, int cellY, const CellBytes& bytes) {
+                uint8_t* top = bitmap + DisplayOffset(kCellSize * cellX, kCellSize * cellY);
+                for (int row = 0; row < kCellSize; ++row)
+                  top[kDisplayCellRowStep * row] = bytes.bitmap[row];
+                attributes[kCellColumns * cellY + cellX] = bytes.attribute;
+                return true;
+              });
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "listing/listing.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdarg>
 #include <cstring>
@@ -185,12 +186,22 @@ void cListing::Symbol(const char* tag, const char* name, int64_t value) {
   Write(line_);
 }
 
+// The line's pieces are measured first and copied into room made once.
 void cListing::AppendSymbol(const char* tag, const char* name, int64_t value) {
-  SymbolFact fact;
-  fact.name.append(tag).append("_").append(name);
-  fact.value = value;
-  line_.append(fact.name).append(RowOf(form_).separator);
-  AppendNumber(line_, value);
-  line_ += '\n';
-  item_.symbols.push_back(std::move(fact));
+  const char* separator = RowOf(form_).separator;
+  const size_t tagLength = strlen(tag), nameLength = strlen(name);
+  const size_t separatorLength = strlen(separator);
+  char digits[24];
+  const size_t digitCount =
+      static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
+  const size_t nameStart = line_.size();
+  line_.resize(nameStart + tagLength + 1 + nameLength + separatorLength + digitCount + 1);
+  char* at = &line_[nameStart];
+  at = std::copy_n(tag, tagLength, at);
+  *at++ = '_';
+  at = std::copy_n(name, nameLength, at);
+  if (!observers_.empty()) item_.symbols.push_back({std::string(&line_[nameStart], at), value});
+  at = std::copy_n(separator, separatorLength, at);
+  at = std::copy_n(digits, digitCount, at);
+  *at = '\n';
 }

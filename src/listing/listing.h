@@ -3,7 +3,8 @@
 // constants) and the symbols come out in the form the assembler wants. It
 // also keeps the facts of the item being built (tag, data type, input
 // files, symbols, sizes) and hands each finished item to the build's other
-// outputs (the C header, the manifest).
+// outputs (the C header, the manifest); the symbols' facts are kept only
+// while there is such an output to hand them to.
 //
 // An item's block, as the converter, the writer and the interpreter write it:
 //
@@ -79,7 +80,7 @@ struct ItemFacts {
   const DataTypeInfo* dataType = nullptr;
   const CompressionInfo* compression = nullptr;
   std::vector<std::string> inputFiles;  // every file read for it
-  std::vector<SymbolFact> symbols;      // every symbol of its block, in order
+  std::vector<SymbolFact> symbols;      // every symbol of its block, in order (with observers)
   int64_t address = 0;
   int size = 0;        // bytes before compression
   int outputSize = 0;  // bytes in the binary file

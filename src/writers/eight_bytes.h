@@ -4,19 +4,25 @@
 // way, the run-length encoder eight bytes of an item.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 constexpr uint64_t kEveryLowBit = 0x0101010101010101ull;   // bit 0 of each byte
 constexpr uint64_t kEveryHighBit = 0x8080808080808080ull;  // bit 7 of each byte
 
-// Written out byte by byte, which compilers make one load (a byte swap too
-// where words are big-endian).
-inline uint64_t LoadEight(const uint8_t* b) {
-  return uint64_t{b[0]} | uint64_t{b[1]} << 8 | uint64_t{b[2]} << 16 | uint64_t{b[3]} << 24 |
-         uint64_t{b[4]} << 32 | uint64_t{b[5]} << 40 | uint64_t{b[6]} << 48 | uint64_t{b[7]} << 56;
+// One load or store (a byte swap too where words are big-endian). Through
+// memcpy, not byte by byte: compilers do not always merge eight byte loads
+// into one (not at a negative offset from a pointer, for one).
+constexpr bool kBigEndianWords = __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__;
+inline uint64_t LoadEight(const uint8_t* bytes) {
+  uint64_t eight;
+  memcpy(&eight, bytes, sizeof eight);
+  return kBigEndianWords ? __builtin_bswap64(eight) : eight;
 }
 inline void StoreEight(uint64_t eight, uint8_t* bytes) {
-  for (int i = 0; i < 8; ++i) bytes[i] = static_cast<uint8_t>(eight >> 8 * i);
+  if (kBigEndianWords) eight = __builtin_bswap64(eight);
+  memcpy(bytes, &eight, sizeof eight);
 }
 inline uint64_t EveryByte(uint8_t value) { return value * kEveryLowBit; }
 inline uint8_t ByteAt(uint64_t eight, int i) { return static_cast<uint8_t>(eight >> 8 * i); }
@@ -28,5 +34,11 @@ inline uint64_t NonZeroBytes(uint64_t eight) {
   return (((eight & ~kEveryHighBit) + ~kEveryHighBit) | eight) & kEveryHighBit;
 }
 inline uint64_t ZeroBytes(uint64_t eight) { return ~NonZeroBytes(eight) & kEveryHighBit; }
+// The place of a word in a table of 2^bits entries (0 < bits < 64): the
+// top bits of the word times 2^64 / golden ratio, which spreads words that
+// differ in any byte.
+inline size_t HashSlot(uint64_t word, int bits) {
+  return static_cast<size_t>((word * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+}
 // The first byte (0..7) flagged in `flags`, which must not be 0.
 inline int FirstFlag(uint64_t flags) { return __builtin_ctzll(flags) / 8; }
