@@ -1,4 +1,4 @@
-// The compressing writers (Parts 4.2 and 4.3): the worked examples byte for
+// The byte and word compressing writers: the worked examples byte for
 // byte, the listing lines, the failures and their order, round trips through
 // the decoders, and compressed items run through scripts.
 #include <gtest/gtest.h>

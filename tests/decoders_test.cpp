@@ -1,6 +1,6 @@
-// The stream decoders (writers/decoders.h), against the format tables of
-// Parts 4.2 and 4.3: every record kind, the worked examples, and strict
-// refusal of malformed streams.
+// The stream decoders (writers/decoders.h), against the run-length formats
+// drawn in writers/run_length.h: every record kind, the worked examples, and
+// strict refusal of malformed streams.
 #include "writers/decoders.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "writers/decoders.h"
 
-// Both formats (Parts 4.2 and 4.3) are records after a control byte c:
+// Both run-length formats (writers/run_length.h) are records after a control byte c:
 //   c = 0x00           terminator
 //   c = 0x01..0x7E     c units follow, copied unchanged
 //   c = 0x83..0xFE     one unit follows, repeated c - 0x80 times
