@@ -60,7 +60,7 @@ bool cBitmap::Load(const char* fileName) {
       break;
     case InputStatus::kTooLarge:
       Fault(" Bitmap file is too large ( at most %d bytes: no usable picture needs more )\n",
-             static_cast<int>(kMaxPictureFileBytes));
+            static_cast<int>(kMaxPictureFileBytes));
       return false;
     case InputStatus::kMissing:
     case InputStatus::kCannotOpen:

@@ -7,14 +7,14 @@
 
 void PrintPictureSize(int64_t width, int64_t height) {
   Progress(" Bitmap image is %lldx%lld\n", static_cast<long long>(width),
-         static_cast<long long>(height));
+           static_cast<long long>(height));
 }
 
 bool CheckPicturePixels(int64_t width, int64_t height) {
   // Division rather than a product that could wrap.
   if (width == 0 || height <= kMaxPicturePixels / width) return true;
   Fault(" Bitmap image is too large ( at most %d pixels: no item holds more )\n",
-         static_cast<int>(kMaxPicturePixels));
+        static_cast<int>(kMaxPicturePixels));
   return false;
 }
 

@@ -44,8 +44,8 @@ void AppendAttributeRows(const cBitmap& bitmap, cBinWriter& writer) {
 
 }  // namespace
 
-bool process_colourblock(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, cListing& listing,
-                         int address) {
+bool process_colourblock(const char* tag, CTokeniser& tokeniser, cBinWriter& writer,
+                         cListing& listing, int address) {
   cBitmap bitmap;
   std::string fileName;
   if (!LoadImageArgument(kConverterName, tokeniser, bitmap, fileName)) return false;

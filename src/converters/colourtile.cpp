@@ -61,27 +61,27 @@ CellBytes ConvertCell(const Cell& cell) {
 bool AppendCells(PixelValues& indices, int charWidth, int charHeight, cBinWriter& writer,
                  uint8_t* attributes) {
   std::vector<uint8_t> rowBytes(static_cast<size_t>(kCellSize) * charWidth);
-  return ForEachCell(
-      indices, charWidth, charHeight, ConvertCell,
-      [&](int cellX, int cellY, const CellBytes& cell) {
-        if (cell.colours.hasThird) {
-          Fault("process_colourtile found more than two colours in a tile at %d,%d\n",
-                kCellSize * cellX + cell.colours.thirdColumn,
-                kCellSize * cellY + cell.colours.thirdRow);
-          return false;
-        }
-        memcpy(rowBytes.data() + kCellSize * cellX, cell.pixels, kCellSize);
-        attributes[static_cast<size_t>(cellY) * charWidth + cellX] = cell.attribute;
-        if (cellX == charWidth - 1)
-          writer.AddBytes(rowBytes.data(), static_cast<int>(rowBytes.size()));
-        return true;
-      });
+  return ForEachCell(indices, charWidth, charHeight, ConvertCell,
+                     [&](int cellX, int cellY, const CellBytes& cell) {
+                       if (cell.colours.hasThird) {
+                         Fault(
+                             "process_colourtile found more than two colours in a tile at %d,%d\n",
+                             kCellSize * cellX + cell.colours.thirdColumn,
+                             kCellSize * cellY + cell.colours.thirdRow);
+                         return false;
+                       }
+                       memcpy(rowBytes.data() + kCellSize * cellX, cell.pixels, kCellSize);
+                       attributes[static_cast<size_t>(cellY) * charWidth + cellX] = cell.attribute;
+                       if (cellX == charWidth - 1)
+                         writer.AddBytes(rowBytes.data(), static_cast<int>(rowBytes.size()));
+                       return true;
+                     });
 }
 
 }  // namespace
 
-bool process_colourtile(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, cListing& listing,
-                        int address) {
+bool process_colourtile(const char* tag, CTokeniser& tokeniser, cBinWriter& writer,
+                        cListing& listing, int address) {
   cBitmap bitmap;
   std::string fileName;
   if (!LoadImageArgument(kConverterName, tokeniser, bitmap, fileName)) return false;

@@ -29,8 +29,8 @@ bool process_lineanim(const char* tag, CTokeniser& tokeniser, cBinWriter& writer
                       int address);
 bool process_gfxblock(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, cListing& listing,
                       int address);
-bool process_greyscale(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, cListing& listing,
-                       int address);
+bool process_greyscale(const char* tag, CTokeniser& tokeniser, cBinWriter& writer,
+                       cListing& listing, int address);
 bool process_fullscreenmask(const char* tag, CTokeniser& tokeniser, cBinWriter& writer,
                             cListing& listing, int address);
 bool process_colourblock(const char* tag, CTokeniser& tokeniser, cBinWriter& writer,
@@ -39,5 +39,5 @@ bool process_tilepicture(const char* tag, CTokeniser& tokeniser, cBinWriter& wri
                          cListing& listing, int address);
 bool process_titlescreen(const char* tag, CTokeniser& tokeniser, cBinWriter& writer,
                          cListing& listing, int address);
-bool process_colourtile(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, cListing& listing,
-                        int address);
+bool process_colourtile(const char* tag, CTokeniser& tokeniser, cBinWriter& writer,
+                        cListing& listing, int address);

@@ -27,8 +27,8 @@ void AppendGreyLevels(const cBitmap& bitmap, cBinWriter& writer) {
 
 }  // namespace
 
-bool process_greyscale(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, cListing& listing,
-                       int address) {
+bool process_greyscale(const char* tag, CTokeniser& tokeniser, cBinWriter& writer,
+                       cListing& listing, int address) {
   cBitmap bitmap;
   std::string fileName;
   if (!LoadImageArgument(kName, tokeniser, bitmap, fileName)) return false;

@@ -135,8 +135,8 @@ bool CheckDisplayColours(const char* converterName, const std::string& fileName,
   FoundPixel found;
   if (!bitmap.IsTrueColour() || !FindPixel(bitmap, NamesNoDisplayColour, found)) return true;
   Fault("%s: '%s' pixel (%d, %d) is #%02X%02X%02X, not one of the display's colours\n",
-         converterName, fileName.c_str(), found.x, found.y, found.pixel.red, found.pixel.green,
-         found.pixel.blue);
+        converterName, fileName.c_str(), found.x, found.y, found.pixel.red, found.pixel.green,
+        found.pixel.blue);
   return false;
 }
 
@@ -146,6 +146,6 @@ bool CheckNoPartialTransparency(const char* converterName, const std::string& fi
   const auto partlyTransparent = [](const cPixel& pixel) { return pixel.IsPartlyTransparent(); };
   if (!FindPixel(bitmap, partlyTransparent, found)) return true;
   Fault("%s: '%s' pixel (%d, %d) has alpha %d, neither opaque nor transparent\n", converterName,
-         fileName.c_str(), found.x, found.y, found.pixel.alpha);
+        fileName.c_str(), found.x, found.y, found.pixel.alpha);
   return false;
 }

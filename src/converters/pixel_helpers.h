@@ -114,8 +114,8 @@ class PixelValues {
   bool translated_ = false;  // pixels go through table_
   std::array<uint8_t, 256> table_{};
   std::array<uint16_t, 256> packBits_{};  // by stored byte: value bit 0 at bit 0, bit 1 at bit 8
-  std::vector<uint8_t> plane_;  // true colour: width * height values
-  std::vector<uint8_t> row_;    // the translated row
+  std::vector<uint8_t> plane_;            // true colour: width * height values
+  std::vector<uint8_t> row_;              // the translated row
   // Groups met before, by a hash of their stored bytes: a pattern or an
   // edge repeats along a picture. Every entry starts as a group of eight
   // zeros, which never reaches it (eight alike are packed at once).

@@ -83,8 +83,8 @@ bool ProcessSprite(const SpriteKind& kind, const char* tag, CTokeniser& tokenise
 
 }  // namespace
 
-bool process_maskedsprite(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, cListing& listing,
-                          int address) {
+bool process_maskedsprite(const char* tag, CTokeniser& tokeniser, cBinWriter& writer,
+                          cListing& listing, int address) {
   return ProcessSprite(kMaskedSprite, tag, tokeniser, writer, listing, address);
 }
 

@@ -139,8 +139,8 @@ void AppendPicture(const TilePicture& picture, cBinWriter& writer) {
 
 }  // namespace
 
-bool process_tilepicture(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, cListing& listing,
-                         int address) {
+bool process_tilepicture(const char* tag, CTokeniser& tokeniser, cBinWriter& writer,
+                         cListing& listing, int address) {
   cBitmap bitmap;
   std::string fileName;
   if (!LoadImageArgument(kConverterName, tokeniser, bitmap, fileName)) return false;
@@ -160,7 +160,7 @@ bool process_tilepicture(const char* tag, CTokeniser& tokeniser, cBinWriter& wri
   const TilePicture picture = RemoveDuplicates(cells);
   if (picture.tooManyTiles) {
     Fault("process_tilepicture found %d unique tiles, more than the 256 a map byte can name\n",
-           static_cast<int>(CountDifferentTiles(cells)));
+          static_cast<int>(CountDifferentTiles(cells)));
     return false;
   }
 

@@ -103,8 +103,8 @@ void ConvertCells(PixelValues& indices, uint8_t* bitmap, uint8_t* attributes) {
 
 }  // namespace
 
-bool process_titlescreen(const char* tag, CTokeniser& tokeniser, cBinWriter& writer, cListing& listing,
-                         int address) {
+bool process_titlescreen(const char* tag, CTokeniser& tokeniser, cBinWriter& writer,
+                         cListing& listing, int address) {
   cBitmap bitmap;
   std::string fileName;
   if (!LoadImageArgument(kName, tokeniser, bitmap, fileName)) return false;

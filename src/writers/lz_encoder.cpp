@@ -43,10 +43,10 @@
 namespace {
 
 constexpr int kMinMatch = 2;
-constexpr int kMaxDistance = 65280;       // the high part's gamma code stays under 256
+constexpr int kMaxDistance = 65280;     // the high part's gamma code stays under 256
 constexpr int kTrackedDistances = 768;  // distances whose high part costs 1 or 3 bits
-constexpr int kTrackedClasses = 2;       // of those two costs: 1..256, 257..768
-constexpr int kAllLengthsUpTo = 64;    // past it, only a match's full length
+constexpr int kTrackedClasses = 2;      // of those two costs: 1..256, 257..768
+constexpr int kAllLengthsUpTo = 64;     // past it, only a match's full length
 constexpr int kRepeatCompareCap = 4096;
 constexpr uint32_t kUnreached = 0xFFFFFFFFu;
 constexpr int kTokenBit = 1;
@@ -132,7 +132,7 @@ class BitWriter {
 
 struct Token {
   enum Kind { kLiterals, kRepeat, kNewMatch } kind;
-  int start;     // first item byte the token makes
+  int start;  // first item byte the token makes
   int length;
   int distance;  // new matches
 };
@@ -343,7 +343,8 @@ class Parser {
         int from = 0;
         const uint32_t cost = windows.Cheapest(matches_, i, from);
         if (cost != kUnreached)
-          runs_[static_cast<size_t>(i)] = {cost, matches_[static_cast<size_t>(from)].distance, from};
+          runs_[static_cast<size_t>(i)] = {cost, matches_[static_cast<size_t>(from)].distance,
+                                           from};
       }
       if (i < n_) OfferMatches(i);
     }
