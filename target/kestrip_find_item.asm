@@ -2,7 +2,7 @@
 ;
 ; Walks the item headers kestrip writes before each item's bytes:
 ;
-;   offset 0  u8      type    0 uncompressed, 1 byte, 2 word compression
+;   offset 0  u8      type    0 uncompressed, 1 byte, 2 word, 3 LZ compression
 ;   offset 1  u16 LE  length  the number of item bytes that follow
 ;
 ; Items follow each other with nothing in between, so item k + 1's header
