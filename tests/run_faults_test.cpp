@@ -254,6 +254,8 @@ TEST(RunFaultsTest, OptionsComeBeforeTheArguments) {
   TempDir dir;
   WriteFile(dir / "s.kst", std::string(kScript));
   WriteFile(dir / "hello.txt", std::string("hello\n"));
+  WriteFile(dir / "anim.kst", std::string("w compressnone lineanim w\n"));
+  WriteBmp(dir / "w001.bmp", ImageFromRows({"01234567"}, {}, GreyPalette()));
   const struct {
     std::vector<std::string> args;
     int status;
@@ -284,6 +286,8 @@ TEST(RunFaultsTest, OptionsComeBeforeTheArguments) {
        "kestrip: error: expected SCRIPT BINARY LISTING after the options, found 4 arguments (see "
        "kestrip --help)\n"},
       {{"--quiet", "--", "s.kst", "o.bin", "o.lst"}, 0, "Done\n", ""},
+      // The frame after an animation's last is looked for, and not there: no fault.
+      {{"--quiet", "anim.kst", "o.bin", "o.lst"}, 0, "Done\n", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.front());

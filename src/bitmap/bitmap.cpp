@@ -50,7 +50,11 @@ void cBitmap::Free() {
   loaded_ = false;
 }
 
-bool cBitmap::Load(const char* fileName) {
+bool cBitmap::Load(const char* fileName) { return Load(fileName, true); }
+
+bool cBitmap::LoadIfPresent(const char* fileName) { return Load(fileName, false); }
+
+bool cBitmap::Load(const char* fileName, bool missingIsFault) {
   Progress("Loading bitmap image '%s'\n", fileName);
   InputBytes file;
   const InputStatus status = ReadInputFile(fileName, kMaxPictureFileBytes, file);
@@ -63,6 +67,11 @@ bool cBitmap::Load(const char* fileName) {
             static_cast<int>(kMaxPictureFileBytes));
       return false;
     case InputStatus::kMissing:
+      if (!missingIsFault) {
+        Progress(" Couldn't open/read BMP file\n");
+        return false;
+      }
+      [[fallthrough]];
     case InputStatus::kCannotOpen:
     case InputStatus::kReadError:
     case InputStatus::kIsAnOutput:

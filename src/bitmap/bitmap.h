@@ -38,6 +38,10 @@ class cBitmap {
   // Reads the file whole and decodes it, printing progress and, on failure,
   // one message. The format is known by the file's first bytes.
   bool Load(const char* fileName);
+  // As Load, for a file that may rightly not be there (the frame after an
+  // animation's last): no file of that name is no fault, so its line is a
+  // progress line, which a quiet run leaves out.
+  bool LoadIfPresent(const char* fileName);
   // Decodes a picture file held in memory (what Load does after reading
   // the file), printing the same lines but the first.
   bool Decode(const uint8_t* file, size_t size);
@@ -100,6 +104,7 @@ class cBitmap {
   }
 
  private:
+  bool Load(const char* fileName, bool missingIsFault);
   bool HoldsPixel(int x, int y) const {
     return loaded_ && x >= 0 && x < picture_.width && y >= 0 && y < picture_.height;
   }

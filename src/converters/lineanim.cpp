@@ -60,7 +60,9 @@ bool process_lineanim(const char* tag, CTokeniser& tokeniser, cBinWriter& writer
   for (;;) {
     const std::string fileName = FrameFileName(baseName, frames + 1);
     cBitmap frame;
-    if (!frame.Load(fileName.c_str())) {
+    const bool loaded =
+        frames == 0 ? frame.Load(fileName.c_str()) : frame.LoadIfPresent(fileName.c_str());
+    if (!loaded) {
       // The first frame number with no file ends the series; a frame that is
       // there but can't be read or loaded is a fault, not the end.
       if (frame.WasMissing() || frames == 0) break;
