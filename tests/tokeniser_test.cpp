@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "test_support.h"
+
 namespace {
 
 struct Token {
@@ -142,6 +144,32 @@ TEST(FileTokeniserTest, StartFailsWithoutAFile) {
   EXPECT_FALSE(tokeniser.Open("/nonexistent/kestrip/script"));
   EXPECT_FALSE(tokeniser.Start());
   EXPECT_EQ(tokeniser.ReadChar(), -1);
+}
+
+// A byte order mark at the start of a file is no part of the script (and
+// takes no column); a part of one is what it always was.
+TEST(FileTokeniserTest, ScriptStartsAfterAByteOrderMark) {
+  const struct {
+    std::string text;
+    int firstKind;
+    int firstColumn;
+  } cases[] = {
+      {"\xEF\xBB\xBForg 5\n", kTokenWord, 1},
+      {"\xEF\xBB\xBF", kTokenEnd, 1},
+      {"\xEF\xBBorg", kTokenInvalid, 1},
+  };
+  TempDir dir;
+  for (const auto& c : cases) {
+    WriteFile(dir / "s.kst", c.text);
+    CFileTokeniser tokeniser;
+    ASSERT_TRUE(tokeniser.Open((dir / "s.kst").c_str()));
+    ASSERT_TRUE(tokeniser.Start());
+    EXPECT_EQ(tokeniser.NextToken(), c.firstKind) << c.text;
+    EXPECT_EQ(tokeniser.GetPosition().column, c.firstColumn) << c.text;
+    if (c.firstKind == kTokenWord) {
+      EXPECT_EQ(tokeniser.GetString(), std::string("org"));
+    }
+  }
 }
 
 }  // namespace

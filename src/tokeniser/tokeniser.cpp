@@ -1,5 +1,6 @@
 #include "tokeniser/tokeniser.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 
@@ -196,6 +197,11 @@ bool CFileTokeniser::Open(const char* path) {
   readFailed_ = status == InputStatus::kReadError || status == InputStatus::kTooLarge;
   open_ = status == InputStatus::kRead;
   if (!open_) text_.clear();
+  // Some editors begin a UTF-8 file with a byte order mark, which no script
+  // can begin with otherwise: the script starts after it.
+  static const uint8_t kByteOrderMark[] = {0xEF, 0xBB, 0xBF};
+  if (text_.size() >= 3 && std::equal(kByteOrderMark, kByteOrderMark + 3, text_.begin()))
+    position_ = 3;
   return open_;
 }
 
