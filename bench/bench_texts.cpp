@@ -6,8 +6,6 @@
 
 namespace bench {
 
-namespace {
-
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
@@ -15,6 +13,8 @@ std::vector<std::string> Lines(const std::string& text) {
   while (std::getline(in, line)) lines.push_back(line);
   return lines;
 }
+
+namespace {
 
 // An item line of the corpus: "tag compression type "file"".
 struct ItemLine {

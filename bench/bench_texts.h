@@ -5,8 +5,12 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 namespace bench {
+
+// The lines of `text`, without their line breaks.
+std::vector<std::string> Lines(const std::string& text);
 
 // The corpus script with every compresslz item built with compressbyte and
 // compressword in turn, the other lines as they are: the same items and

@@ -14,14 +14,6 @@
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) lines.push_back(line);
-  return lines;
-}
-
 bool EndsWithDone(const std::string& output) {
   return output.size() >= 5 && output.compare(output.size() - 5, 5, "Done\n") == 0;
 }
@@ -49,7 +41,7 @@ TEST(BenchCorpusTest, ThirtyThreeItemsRunToDone) {
 TEST(BenchCorpusTest, ManifestsListTheScriptAndEveryInput) {
   TempDir dir;
   ASSERT_EQ(RunProgram(dir.path(), KESTRIP_IMAGEGEN_BINARY, {"corpus", ".", "12"}).status, 0);
-  const std::vector<std::string> files = Lines(ReadText(dir / "items12.manifest"));
+  const std::vector<std::string> files = bench::Lines(ReadText(dir / "items12.manifest"));
   ASSERT_FALSE(files.empty());
   EXPECT_EQ(files.front(), "items12.kst");
   for (const std::string& file : files) EXPECT_TRUE(FileExists(dir / file)) << file;
@@ -58,7 +50,7 @@ TEST(BenchCorpusTest, ManifestsListTheScriptAndEveryInput) {
   char frame[32];
   snprintf(frame, sizeof frame, "images/item%04d_002.bmp", animation);
   EXPECT_NE(ReadText(dir / "items12.manifest").find(frame), std::string::npos);
-  EXPECT_EQ(Lines(ReadText(dir / "items10.manifest")).front(), "items10.kst");
+  EXPECT_EQ(bench::Lines(ReadText(dir / "items10.manifest")).front(), "items10.kst");
 }
 
 TEST(BenchCorpusTest, GeneratorRefusesBadArguments) {
