@@ -41,7 +41,8 @@ class Encoder {
   // and two units on; the last few units, which those would read past,
   // one by one.
   int NextRun(int p) const {
-    for (; p + kUnitsPerWord + 2 <= count_; p += kUnitsPerWord) {
+    const int lastWord = count_ - kUnitsPerWord - 2;  // the last unit a word starts at
+    for (; p <= lastWord; p += kUnitsPerWord) {
       const uint64_t here = Word(p), next = Word(p + 1), after = Word(p + 2);
       const uint64_t starts = WholeUnits(ZeroBytes((here ^ next) | (next ^ after)));
       if (starts) return p + FirstFlag(starts) / kUnit;
