@@ -3,7 +3,6 @@
 // packed into a mask stream.
 #include "converters/fullscreenmask.h"
 
-#include <cstring>
 #include <new>
 #include <string>
 
@@ -123,10 +122,8 @@ std::unique_ptr<uint8_t[]> grab_fullscreenmask(const cBitmap& bitmap) {
   });
   for (int displayRow = 0; displayRow < height; ++displayRow) {
     uint8_t* row = pairs.get() + 2 * kDisplayBytesPerRow * displayRow;
-    // A group's bytes lie as its pair does, the mask (bit 0) first: one store.
-    static_assert(sizeof(PixelValues::GroupBytes) == 2, "GroupBytes is the pair's two bytes");
     bits.ForEachGroup(DisplayRow(displayRow), [row](int group, PixelValues::GroupBytes eight) {
-      memcpy(row + 2 * group, &eight, sizeof eight);
+      StoreBothBytes(eight, row + 2 * group);  // the mask, then the graphic
     });
   }
   return pairs;

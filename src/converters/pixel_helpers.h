@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -172,6 +173,13 @@ void PixelValues::ForEachGroup(int y, Store store) const {
     }
     store(group, GroupBytes{static_cast<uint8_t>(bytes), static_cast<uint8_t>(bytes >> 8)});
   }
+}
+
+// A group's two bytes to bytes[0] (bit 0's, the mask where the layout has
+// one) and bytes[1] (bit 1's), in one store.
+inline void StoreBothBytes(PixelValues::GroupBytes eight, uint8_t* bytes) {
+  static_assert(sizeof eight == 2, "GroupBytes is its two bytes, bit0 first");
+  memcpy(bytes, &eight, sizeof eight);
 }
 
 // The eight-pixel bytes of row y, one per group, a bit set where the value
