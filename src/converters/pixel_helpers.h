@@ -164,6 +164,9 @@ void PixelValues::ForEachGroup(int y, Store store) const {
   const int groups = row ? bitmap_.GetWidth() / 8 : 0;
   uint64_t last = groups > 0 ? ~LoadEight(row) : 0;  // unlike the first group
   uint16_t bytes = 0;
+  // Unrolled: a group like the one before costs a load, a test and a store,
+  // and the loop's own count and test were a third of that.
+#pragma GCC unroll 4
   for (int group = 0; group < groups; ++group) {
     const uint8_t* stored = row + 8 * group;
     const uint64_t eight = LoadEight(stored);
