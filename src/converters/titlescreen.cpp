@@ -45,9 +45,10 @@ int ScreenColour(int index) {
 }
 
 // The flags of the eight pixels whose colour is not `index`'s.
+// (Black is black however bright: its bright bit is not compared.)
 uint64_t OtherColours(uint64_t indices, uint8_t index) {
-  if ((index & kColourBits) == 0) return NonZeroSmallBytes(indices & EveryByte(kColourBits));
-  return NonZeroSmallBytes((indices ^ EveryByte(index)) & EveryByte(kBrightBit | kColourBits));
+  const uint8_t compared = (index & kColourBits) == 0 ? kColourBits : kBrightBit | kColourBits;
+  return NonZeroSmallBytes((indices ^ EveryByte(index)) & EveryByte(compared));
 }
 
 // The attribute byte of a cell from its colours in scan order: the first is
