@@ -265,15 +265,14 @@ CellScan ScanCell(const Cell& cell, Others others) {
   if (row == kCellSize) return scan;
   scan.hasSecond = true;
   scan.second = ByteAt(cell.rows[row], FirstFlag(notFirst));
-  for (; row < kCellSize; ++row) {
-    const uint64_t thirds =
-        others(cell.rows[row], scan.first) & others(cell.rows[row], scan.second);
-    if (thirds) {
-      scan.hasThird = true;
-      scan.thirdColumn = FirstFlag(thirds);
-      scan.thirdRow = row;
-      break;
-    }
+  // From the second's row on (its pixels not of the first known already).
+  uint64_t thirds = notFirst & others(cell.rows[row], scan.second);
+  while (thirds == 0 && ++row < kCellSize)
+    thirds = others(cell.rows[row], scan.first) & others(cell.rows[row], scan.second);
+  if (thirds) {
+    scan.hasThird = true;
+    scan.thirdColumn = FirstFlag(thirds);
+    scan.thirdRow = row;
   }
   return scan;
 }
