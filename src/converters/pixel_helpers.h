@@ -69,6 +69,9 @@ class PixelValues {
   explicit PixelValues(const cBitmap& bitmap);
   template <class Rule>
   PixelValues(const cBitmap& bitmap, Rule rule);
+  // Never copied (a copy would read the table slots not yet written).
+  PixelValues(const PixelValues&) = delete;
+  PixelValues& operator=(const PixelValues&) = delete;
 
   // The eight-pixel bytes of a group (see PackFlags for the bit order):
   // `bit0` has a bit set for each pixel whose value has bit 0 set, `bit1`
@@ -103,9 +106,12 @@ class PixelValues {
   uint16_t PackGroup(const uint8_t* stored, uint64_t eight) const {
     const uint16_t first = packBits_[stored[0]];
     if (eight == EveryByte(stored[0])) return static_cast<uint16_t>(first * 0xFF);  // all alike
-    PackedGroup& met = packedGroups_[HashSlot(eight, kPackedGroupBits)];
-    if (met.eight != eight) met = PackedGroup{eight, PackEach(stored)};
-    return met.bytes;
+    const size_t slot = HashSlot(eight, kPackedGroupBits);
+    if (metEights_[slot] != eight) {
+      metEights_[slot] = eight;
+      metBytes_[slot] = PackEach(stored);
+    }
+    return metBytes_[slot];
   }
   // Eight look-ups. Out of line, so that the comparison of ForEachGroup,
   // which most groups need alone, does not wait on (or make) their loads.
@@ -118,14 +124,13 @@ class PixelValues {
   std::vector<uint8_t> plane_;            // true colour: width * height values
   std::vector<uint8_t> row_;              // the translated row
   // Groups met before, by a hash of their stored bytes: a pattern or an
-  // edge repeats along a picture. Every entry starts as a group of eight
-  // zeros, which never reaches it (eight alike are packed at once).
-  struct PackedGroup {
-    uint64_t eight;
-    uint16_t bytes;
-  };
+  // edge repeats along a picture. Every slot starts as a group of eight
+  // zeros, which never reaches it (eight alike are packed at once), so a
+  // slot's bytes are read only once they are written, and only the groups
+  // are cleared.
   static constexpr int kPackedGroupBits = 8;
-  mutable std::array<PackedGroup, 1 << kPackedGroupBits> packedGroups_{};
+  mutable std::array<uint64_t, 1 << kPackedGroupBits> metEights_{};
+  mutable std::array<uint16_t, 1 << kPackedGroupBits> metBytes_;
 };
 
 template <class Rule>
