@@ -211,6 +211,30 @@ TEST(FastPathsTest, EightPixelsPackedAtOnceMatchBitByBit) {
   }
 }
 
+TEST(FastPathsTest, SmallByteTestsMatchTheTestsOfAnyByte) {
+  const uint64_t words[] = {0, 0x7F7F7F7F7F7F7F7Full, 0x0100000000000001ull, 0x000F000700030001ull,
+                            0x7F00000000000000ull};
+  std::mt19937_64 random(15);
+  for (int round = 0; round < 20000; ++round) {
+    // Bytes below 0x80, zeros among them half the time.
+    uint64_t eight = round < 5 ? words[round] : random() & 0x7F7F7F7F7F7F7F7Full;
+    if (round % 2) eight &= random();
+    ASSERT_EQ(NonZeroSmallBytes(eight), NonZeroBytes(eight)) << std::hex << eight;
+    ASSERT_EQ(ZeroSmallBytes(eight), ZeroBytes(eight)) << std::hex << eight;
+  }
+}
+
+TEST(FastPathsTest, BothBytesOfAGroupStoredBitZerosFirst) {
+  const PixelValues::GroupBytes groups[] = {{0x00, 0xFF}, {0xFF, 0x00}, {0x81, 0x3C}};
+  for (const PixelValues::GroupBytes& group : groups) {
+    uint8_t bytes[3] = {0, 0, 0xAA};
+    StoreBothBytes(group, bytes);
+    EXPECT_EQ(bytes[0], group.bit0);
+    EXPECT_EQ(bytes[1], group.bit1);
+    EXPECT_EQ(bytes[2], 0xAA);  // nothing past the two
+  }
+}
+
 // Pictures with long solid stretches, repeated patterns and grain, as rows
 // whose width is not always a multiple of 8; the large noise in few colours
 // meets thousands of groups, many of them again, whose hashes collide.

@@ -123,8 +123,7 @@ std::unique_ptr<uint8_t[]> grab_fullscreenmask(const cBitmap& bitmap) {
   for (int displayRow = 0; displayRow < height; ++displayRow) {
     uint8_t* row = pairs.get() + 2 * kDisplayBytesPerRow * displayRow;
     bits.ForEachGroup(DisplayRow(displayRow), [row](int group, PixelValues::GroupBytes eight) {
-      row[2 * group] = eight.bit0;      // the mask
-      row[2 * group + 1] = eight.bit1;  // the graphic
+      StoreBothBytes(eight, row + 2 * group);  // the mask, then the graphic
     });
   }
   return pairs;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,9 @@ class PixelValues {
   explicit PixelValues(const cBitmap& bitmap);
   template <class Rule>
   PixelValues(const cBitmap& bitmap, Rule rule);
+  // Never copied (a copy would read the table slots not yet written).
+  PixelValues(const PixelValues&) = delete;
+  PixelValues& operator=(const PixelValues&) = delete;
 
   // The eight-pixel bytes of a group (see PackFlags for the bit order):
   // `bit0` has a bit set for each pixel whose value has bit 0 set, `bit1`
@@ -102,9 +106,12 @@ class PixelValues {
   uint16_t PackGroup(const uint8_t* stored, uint64_t eight) const {
     const uint16_t first = packBits_[stored[0]];
     if (eight == EveryByte(stored[0])) return static_cast<uint16_t>(first * 0xFF);  // all alike
-    PackedGroup& met = packedGroups_[HashSlot(eight, kPackedGroupBits)];
-    if (met.eight != eight) met = PackedGroup{eight, PackEach(stored)};
-    return met.bytes;
+    const size_t slot = HashSlot(eight, kPackedGroupBits);
+    if (metEights_[slot] != eight) {
+      metEights_[slot] = eight;
+      metBytes_[slot] = PackEach(stored);
+    }
+    return metBytes_[slot];
   }
   // Eight look-ups. Out of line, so that the comparison of ForEachGroup,
   // which most groups need alone, does not wait on (or make) their loads.
@@ -117,14 +124,13 @@ class PixelValues {
   std::vector<uint8_t> plane_;            // true colour: width * height values
   std::vector<uint8_t> row_;              // the translated row
   // Groups met before, by a hash of their stored bytes: a pattern or an
-  // edge repeats along a picture. Every entry starts as a group of eight
-  // zeros, which never reaches it (eight alike are packed at once).
-  struct PackedGroup {
-    uint64_t eight;
-    uint16_t bytes;
-  };
+  // edge repeats along a picture. Every slot starts as a group of eight
+  // zeros, which never reaches it (eight alike are packed at once), so a
+  // slot's bytes are read only once they are written, and only the groups
+  // are cleared.
   static constexpr int kPackedGroupBits = 8;
-  mutable std::array<PackedGroup, 1 << kPackedGroupBits> packedGroups_{};
+  mutable std::array<uint64_t, 1 << kPackedGroupBits> metEights_{};
+  mutable std::array<uint16_t, 1 << kPackedGroupBits> metBytes_;
 };
 
 template <class Rule>
@@ -163,6 +169,9 @@ void PixelValues::ForEachGroup(int y, Store store) const {
   const int groups = row ? bitmap_.GetWidth() / 8 : 0;
   uint64_t last = groups > 0 ? ~LoadEight(row) : 0;  // unlike the first group
   uint16_t bytes = 0;
+  // Unrolled: a group like the one before costs a load, a test and a store,
+  // and the loop's own count and test were a third of that.
+#pragma GCC unroll 4
   for (int group = 0; group < groups; ++group) {
     const uint8_t* stored = row + 8 * group;
     const uint64_t eight = LoadEight(stored);
@@ -172,6 +181,13 @@ void PixelValues::ForEachGroup(int y, Store store) const {
     }
     store(group, GroupBytes{static_cast<uint8_t>(bytes), static_cast<uint8_t>(bytes >> 8)});
   }
+}
+
+// A group's two bytes to bytes[0] (bit 0's, the mask where the layout has
+// one) and bytes[1] (bit 1's), in one store.
+inline void StoreBothBytes(PixelValues::GroupBytes eight, uint8_t* bytes) {
+  static_assert(sizeof eight == 2, "GroupBytes is its two bytes, bit0 first");
+  memcpy(bytes, &eight, sizeof eight);
 }
 
 // The eight-pixel bytes of row y, one per group, a bit set where the value
@@ -254,15 +270,14 @@ CellScan ScanCell(const Cell& cell, Others others) {
   if (row == kCellSize) return scan;
   scan.hasSecond = true;
   scan.second = ByteAt(cell.rows[row], FirstFlag(notFirst));
-  for (; row < kCellSize; ++row) {
-    const uint64_t thirds =
-        others(cell.rows[row], scan.first) & others(cell.rows[row], scan.second);
-    if (thirds) {
-      scan.hasThird = true;
-      scan.thirdColumn = FirstFlag(thirds);
-      scan.thirdRow = row;
-      break;
-    }
+  // From the second's row on (its pixels not of the first known already).
+  uint64_t thirds = notFirst & others(cell.rows[row], scan.second);
+  while (thirds == 0 && ++row < kCellSize)
+    thirds = others(cell.rows[row], scan.first) & others(cell.rows[row], scan.second);
+  if (thirds) {
+    scan.hasThird = true;
+    scan.thirdColumn = FirstFlag(thirds);
+    scan.thirdRow = row;
   }
   return scan;
 }

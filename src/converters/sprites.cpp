@@ -53,11 +53,15 @@ void AppendSprite(const cBitmap& bitmap, bool masked, cBinWriter& writer) {
   std::vector<uint8_t> bytes(static_cast<size_t>(bitmap.GetWidth() / 8 * bytesPerGroup));
   for (int y = 0; y < bitmap.GetHeight(); ++y) {
     uint8_t* row = bytes.data();
-    bits.ForEachGroup(y, [row, masked, bytesPerGroup](int group, PixelValues::GroupBytes eight) {
-      uint8_t* byte = row + bytesPerGroup * group;
-      if (masked) *byte++ = eight.bit0;  // the mask
-      *byte = eight.bit1;                // the graphic
-    });
+    // Two loops, not one test a group.
+    if (masked) {
+      bits.ForEachGroup(y, [row](int group, PixelValues::GroupBytes eight) {
+        StoreBothBytes(eight, row + 2 * group);  // the mask, then the graphic
+      });
+    } else {
+      bits.ForEachGroup(
+          y, [row](int group, PixelValues::GroupBytes eight) { row[group] = eight.bit1; });
+    }
     writer.AddBytes(bytes.data(), static_cast<int>(bytes.size()));
   }
 }

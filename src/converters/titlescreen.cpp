@@ -45,9 +45,10 @@ int ScreenColour(int index) {
 }
 
 // The flags of the eight pixels whose colour is not `index`'s.
+// (Black is black however bright: its bright bit is not compared.)
 uint64_t OtherColours(uint64_t indices, uint8_t index) {
-  if ((index & kColourBits) == 0) return NonZeroBytes(indices & EveryByte(kColourBits));
-  return NonZeroBytes((indices ^ EveryByte(index)) & EveryByte(kBrightBit | kColourBits));
+  const uint8_t compared = (index & kColourBits) == 0 ? kColourBits : kBrightBit | kColourBits;
+  return NonZeroSmallBytes((indices ^ EveryByte(index)) & EveryByte(compared));
 }
 
 // The attribute byte of a cell from its colours in scan order: the first is
@@ -71,7 +72,7 @@ uint8_t CellAttribute(const CellScan& colours) {
 // The byte of eight pixels: a bit set for each pixel of the ink's colour
 // number (bright or not).
 uint8_t InkPixels(uint64_t indices, uint8_t ink) {
-  return PackFlags(ZeroBytes((indices ^ EveryByte(ink)) & EveryByte(kColourBits)));
+  return PackFlags(ZeroSmallBytes((indices ^ EveryByte(ink)) & EveryByte(kColourBits)));
 }
 
 struct CellBytes {

@@ -34,6 +34,13 @@ inline uint64_t NonZeroBytes(uint64_t eight) {
   return (((eight & ~kEveryHighBit) + ~kEveryHighBit) | eight) & kEveryHighBit;
 }
 inline uint64_t ZeroBytes(uint64_t eight) { return ~NonZeroBytes(eight) & kEveryHighBit; }
+// The same for a word whose bytes are all below 0x80 (a masked colour, say),
+// in one step: 0x7F plus a byte reaches bit 7 unless the byte is 0, and
+// 0x80 minus a byte keeps bit 7 only for 0; neither carries nor borrows.
+inline uint64_t NonZeroSmallBytes(uint64_t eight) {
+  return (eight + ~kEveryHighBit) & kEveryHighBit;
+}
+inline uint64_t ZeroSmallBytes(uint64_t eight) { return (kEveryHighBit - eight) & kEveryHighBit; }
 // The place of a word in a table of 2^bits entries (0 < bits < 64): the
 // top bits of the word times 2^64 / golden ratio, which spreads words that
 // differ in any byte.

@@ -1,5 +1,6 @@
 #include "writers/run_length.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "writers/eight_bytes.h"
@@ -40,7 +41,8 @@ class Encoder {
   // and two units on; the last few units, which those would read past,
   // one by one.
   int NextRun(int p) const {
-    for (; p + kUnitsPerWord + 2 <= count_; p += kUnitsPerWord) {
+    const int lastWord = count_ - kUnitsPerWord - 2;  // the last unit a word starts at
+    for (; p <= lastWord; p += kUnitsPerWord) {
       const uint64_t here = Word(p), next = Word(p + 1), after = Word(p + 2);
       const uint64_t starts = WholeUnits(ZeroBytes((here ^ next) | (next ^ after)));
       if (starts) return p + FirstFlag(starts) / kUnit;
@@ -53,22 +55,21 @@ class Encoder {
 
   // The units alike from `run` on (the first kMinRun known alike), at most
   // kMaxCount: a word a step against the unit repeated, the run ending at
-  // the first unit of a word that differs; the item's last few units, which
-  // a word would read past, one by one.
+  // the first unit of a word that differs (a word may look past the cut,
+  // never past the item); the item's last few units, which a word would
+  // read past, one by one.
   int RunLength(int run) const {
-    const int end = run + kMaxCount < count_ ? run + kMaxCount : count_;
+    const int end = std::min(run + kMaxCount, count_);
+    const int lastWord = count_ - kUnitsPerWord;  // the last unit a word starts at
     const uint64_t repeated = RepeatedUnit(run);
     int next = run + kMinRun;
-    while (next < end && next + kUnitsPerWord <= count_) {
+    for (; next < end && next <= lastWord; next += kUnitsPerWord) {
       const uint64_t differing = AnyOfUnits(NonZeroBytes(Word(next) ^ repeated));
-      if (differing) {
-        next += FirstFlag(differing) / kUnit;
-        break;
-      }
-      next += kUnitsPerWord;
+      if (differing) return std::min(next + FirstFlag(differing) / kUnit, end) - run;
     }
-    while (next < end && next + kUnitsPerWord > count_ && SameUnit(next, run)) ++next;
-    return (next < end ? next : end) - run;
+    for (; next < end && SameUnit(next, run); ++next) {
+    }
+    return std::min(next, end) - run;
   }
 
   static constexpr int kUnitsPerWord = 8 / kUnit;
