@@ -7,9 +7,8 @@
 // mode succeeds exactly when compressnone does and X is a whole number of
 // its units, and its stream decodes to X within the mode's stream bound;
 // each item's header carries the mode's type and the length of what follows.
-// LZ items are built only up to kLzFuzzBytes: the optimal parse takes some
-// 30 us a byte under coverage tracing, and a screen of 6912 bytes would hold
-// the target to a run or two a second (fuzz_streams covers the LZ writer).
+// LZ items are built only up to fuzz::kLzFuzzBytes (fuzz_streams covers the
+// LZ writer).
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,8 +19,6 @@
 #include "writers/lz_stream.h"
 
 namespace {
-
-constexpr size_t kLzFuzzBytes = 1024;
 
 fuzz::ScratchFile* g_binary = nullptr;
 fuzz::ScratchFile* g_listing = nullptr;
@@ -86,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (none.built && none.type != 0) fuzz::Fail("wrong header type");
     for (const CompressionInfo& mode : CompressionModes()) {
       if (!mode.method) continue;
-      if (mode.encode == EncodeLz && none.data.size() > kLzFuzzBytes) continue;
+      if (mode.encode == EncodeLz && none.data.size() > fuzz::kLzFuzzBytes) continue;
       const Item compressed = Build(type, mode.word);
       const bool whole = none.data.size() % static_cast<size_t>(mode.unitSize) == 0;
       if (compressed.built != (none.built && whole))

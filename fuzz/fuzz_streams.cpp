@@ -8,10 +8,7 @@
 //     rows come back from the stream, which is at most 80 * rows + 2 bytes;
 //   LZ stream (compresslz): decode(encode(x)) == x within LzStreamBound,
 //     and the writer's stream is the encoder's, for the input's first
-//     kLzFuzzBytes bytes: the optimal parse weighs every distance to 768
-//     at each byte, which under coverage tracing takes some 30 us a byte,
-//     and longer inputs would hold the whole target to a few runs a second
-//     (the tests take the encoder to the largest item).
+//     fuzz::kLzFuzzBytes bytes.
 //
 // The run-length encoder writes into a buffer of exactly the stated bound,
 // so AddressSanitizer catches a byte past it; the writers' own streams must
@@ -78,8 +75,6 @@ Bytes EncodeLzExactly(const uint8_t* data, size_t size) {
   if (length < 1 || length > bound) fuzz::Fail("LZ stream over its bound");
   return Bytes(stream.get(), stream.get() + length);
 }
-
-constexpr size_t kLzFuzzBytes = 1024;
 
 // Returns the stream, which the LZ writer's must equal.
 Bytes CheckLz(const uint8_t* data, size_t size) {
@@ -180,7 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckRunLength(data, size, 2);
   CheckWriter<cBinWriter_CompressedByte>(data, size, 1, Encode(data, size, 1), g_discard);
   CheckWriter<cBinWriter_CompressedWord>(data, size, 2, Encode(data, size, 2), g_discard);
-  const size_t lzSize = std::min(size, kLzFuzzBytes);
+  const size_t lzSize = std::min(size, fuzz::kLzFuzzBytes);
   CheckWriter<cBinWriter_CompressedLz>(data, lzSize, 1, CheckLz(data, lzSize), g_discard);
   CheckMaskStream(data, size);
   DecodeRawBytes(data, size);

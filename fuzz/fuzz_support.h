@@ -2,6 +2,7 @@
 // are emptied before every run, and a script run from memory.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -10,6 +11,12 @@
 #include "collections.h"
 
 namespace fuzz {
+
+// The most bytes the fuzzers give the LZ encoder at once: its optimal parse
+// weighs every distance to 768 at each byte, some 30 us a byte under
+// coverage tracing, so longer items would hold a target to a few runs a
+// second (the tests take the encoder to the largest item).
+constexpr size_t kLzFuzzBytes = 1024;
 
 // Sends standard output to /dev/null: the tool prints progress for every
 // item, and libFuzzer reports on standard error.

@@ -67,8 +67,7 @@ class Encoder {
       const uint64_t differing = AnyOfUnits(NonZeroBytes(Word(next) ^ repeated));
       if (differing) return std::min(next + FirstFlag(differing) / kUnit, end) - run;
     }
-    for (; next < end && SameUnit(next, run); ++next) {
-    }
+    while (next < end && SameUnit(next, run)) ++next;
     return std::min(next, end) - run;
   }
 
