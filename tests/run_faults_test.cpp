@@ -168,19 +168,6 @@ TEST(RunFaultsTest, EveryFaultOfTheEnvironmentFailsAndTouchesNothingItShouldNot)
        "s.kst:1:20: error: process_raw couldn't open 'same.dat': Input file 'same.dat' is the "
        "output file 'o.bin'\n",
        {}},
-      {"without --atomic a failed run keeps what the items before the fault wrote",
-       [](const TempDir& d) {
-         WriteFile(d / "s.kst",
-                   std::string("a compressnone raw \"hello.txt\"\nb compressnone raw gone\n"));
-       },
-       {"s.kst", "o.bin", "o.lst"},
-       "process_raw couldn't open 'gone'\nFailed!\n",
-       "s.kst:2:20: error: process_raw couldn't open 'gone'\n",
-       {{"o.bin", std::string("\0\6\0hello\n", 9)},
-        {"o.lst", Banner("s.kst") +
-                      "; Data type: raw\n; Input file: hello.txt\na_address equ 3\n"
-                      "a_length equ 6\n; 6 bytes written\n; no compression used\n"
-                      "; Header: 0,6\na_id equ 0\n\n\n"}}},
       {"--atomic keeps the previous outputs of a failed run",
        [](const TempDir& d) {
          WriteFile(d / "o.bin", std::string("old binary"));
