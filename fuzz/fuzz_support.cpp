@@ -73,7 +73,9 @@ std::vector<uint8_t> ScratchFile::Contents() {
 bool RunScript(const char* script, size_t size, ScratchFile& binary, ScratchFile& listing) {
   CMemoryTokeniser tokeniser(script, size);
   cListing listingWriter(listing.Reset());
-  return process_script(tokeniser, binary.Reset(), listingWriter);
+  const bool built = process_script(tokeniser, binary.Reset(), listingWriter);
+  listingWriter.Flush();  // as the program does before closing a failed run's listing
+  return built;
 }
 
 void Fail(const char* what) {

@@ -91,6 +91,11 @@ TEST(EntryTest, FailedRunKeepsWhatWasWritten) {
   EXPECT_EQ(result.run.status, 255);
   EXPECT_EQ(result.binary, (Bytes{0, 3, 0, 'x', 'y', 'z'}));
   EXPECT_EQ(result.listing.find("Total bytes written"), std::string::npos);
+  // The first item's lines, though the listing is written in blocks.
+  EXPECT_EQ(result.listing, Banner("script.kst") +
+                                "; Data type: raw\n; Input file: a\na_address equ 3\n"
+                                "a_length equ 3\n; 3 bytes written\n; no compression used\n"
+                                "; Header: 0,3\na_id equ 0\n\n\n");
 }
 
 TEST(EntryTest, LimitExceededFailsAfterWritingEverything) {

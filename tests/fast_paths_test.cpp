@@ -1,5 +1,5 @@
 // The shortcuts taken for speed must give the plain path's bytes: the
-// run-length encoder's eight-byte run steps and literal skips, the eight
+// run-length encoder's eight-byte run steps, literal skips and literal stores, the eight
 // pixels worked at once (packing straight from the stored bytes, a solid
 // stretch's one look-up), a table that gives each index itself leaving the
 // rows untranslated, the groups and cells that take the result of the one
@@ -179,6 +179,26 @@ TEST(FastPathsTest, RunLengthEncoderMatchesItsStepsAsWritten) {
     for (int unitSize : {1, 2}) {
       ASSERT_EQ(Encoded(data, unitSize), PlainRunLength(data, unitSize))
           << "round " << round << ", " << data.size() << " bytes, unit " << unitSize;
+    }
+  }
+}
+
+// Literals are stored a word at a time as the search for a run goes, past
+// the record's end, and the item's last units plainly: every literal length
+// around the word size and the 126 cut, then each way an item can go on.
+// The stream buffer is exactly the bound, so a store past it is caught.
+TEST(FastPathsTest, RunLengthLiteralsOfEveryLengthMatchItsSteps) {
+  const Bytes tails[] = {{}, {0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA}, {0xAA, 0xAA, 0xAA, 0xAA, 1, 2},
+                         Bytes(260, 0xAA), Concat({Bytes(8, 0xAA), Bytes(9, 0x55)})};
+  for (int unitSize : {1, 2}) {
+    for (int literals = 0; literals <= 260; ++literals) {
+      Bytes literalBytes(static_cast<size_t>(literals * unitSize));
+      for (size_t i = 0; i < literalBytes.size(); ++i) literalBytes[i] = static_cast<uint8_t>(i + 1);
+      for (const Bytes& tail : tails) {
+        const Bytes data = Concat({literalBytes, tail});
+        ASSERT_EQ(Encoded(data, unitSize), PlainRunLength(data, unitSize))
+            << literals << " literals, tail of " << tail.size() << ", unit " << unitSize;
+      }
     }
   }
 }

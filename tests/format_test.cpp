@@ -33,6 +33,7 @@ std::string Printed(const char* format, ...) {
 
 TEST(FormatTest, EveryConversionGivesPrintfsText) {
   const std::string longName(3000, 'n');
+  const std::string fullLine(1024, 'f');
   struct Case {
     std::string formatted, printed;
   };
@@ -55,6 +56,14 @@ TEST(FormatTest, EveryConversionGivesPrintfsText) {
       {Formatted("%0.1f %0.1f", INFINITY, -0.0), Printed("%0.1f %0.1f", INFINITY, -0.0)},
       {Formatted("100%%"), Printed("100%%")},
       {Formatted("%s", longName.c_str()), Printed("%s", longName.c_str())},
+      // At the edge of the 1 KB a line is made in: filled exactly, and a number or a
+      // fraction that no longer fits.
+      {Formatted("%s%s", fullLine.c_str() + 24, fullLine.c_str() + 1000),
+       Printed("%s%s", fullLine.c_str() + 24, fullLine.c_str() + 1000)},
+      {Formatted("%s%d", fullLine.c_str() + 3, 123456),
+       Printed("%s%d", fullLine.c_str() + 3, 123456)},
+      {Formatted("%s%0.1f", fullLine.c_str() + 2, 99.95),
+       Printed("%s%0.1f", fullLine.c_str() + 2, 99.95)},
       // Handed to vsnprintf.
       {Formatted("%03d|%5s|%x", 7, "ab", 255), Printed("%03d|%5s|%x", 7, "ab", 255)},
       {Formatted("%s then %02X", "first", 10), Printed("%s then %02X", "first", 10)},

@@ -47,7 +47,10 @@ class TempListing {
   TempListing& operator=(const TempListing&) = delete;
   operator cListing&() { return listing_; }
   cListing& get() { return listing_; }
-  std::string Text() { return ReadAll(file_); }
+  std::string Text() {
+    listing_.Flush();
+    return ReadAll(file_);
+  }
 
  private:
   FILE* file_;

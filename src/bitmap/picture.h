@@ -46,13 +46,16 @@ inline PaletteEntry WordEntry(uint32_t word) {
 }
 
 // Every entry opaque black, as the entries a file doesn't give are: a
-// palette starts as this. Filled a word an entry (entry by entry, byte by
-// byte, is what compilers make of the entries' own initial values).
-inline std::array<PaletteEntry, 256> OpaqueBlackPalette() {
-  std::array<uint32_t, 256> words;
-  words.fill(EntryWord(PaletteEntry{}));
-  std::array<PaletteEntry, 256> palette;
-  memcpy(static_cast<void*>(palette.data()), words.data(), sizeof palette);
+// palette starts as this. Made once and copied whole (entry by entry, byte
+// by byte, is what compilers make of the entries' own initial values).
+inline const std::array<PaletteEntry, 256>& OpaqueBlackPalette() {
+  static const std::array<PaletteEntry, 256> palette = [] {
+    std::array<uint32_t, 256> words;
+    words.fill(EntryWord(PaletteEntry{}));
+    std::array<PaletteEntry, 256> entries;
+    memcpy(static_cast<void*>(entries.data()), words.data(), sizeof entries);
+    return entries;
+  }();
   return palette;
 }
 

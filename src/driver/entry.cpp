@@ -204,6 +204,7 @@ bool Run(const Options& options) {
   listing.Banner(scriptPath.c_str());
   if (!process_script(tokeniser, outputs.Find(options.arguments[1])->get(), listing,
                       SettingsFor(options))) {
+    listing.Flush();  // what the items before the fault wrote
     if (!options.atomic) outputs.KeepPartial(options);
     return false;
   }

@@ -289,8 +289,9 @@ bool OutputItem(Script& script, const char* tagName, SourcePosition tagPosition,
 bool RunItem(Script& script, const char* tag) {
   const SourcePosition tagPosition = script.tokeniser.GetPosition();
   if (!CheckTag(script, tag)) return false;
+  // CheckTag has measured it: the tag fits.
   char tagName[kMaxTagLength + 1];
-  snprintf(tagName, sizeof tagName, "%s", tag);
+  memcpy(tagName, tag, strlen(tag) + 1);
 
   const int kind = script.tokeniser.NextToken();
   if (kind != kTokenWord) {

@@ -98,8 +98,19 @@ bool ParseSymbolLine(const std::string& line, std::string& name, std::string& va
 }
 
 void cListing::Write(const std::string& text) {
-  if (text.empty()) return;
-  if (fwrite(text.data(), 1, text.size(), file_) != text.size()) failed_ = true;
+  pending_ += text;
+  FlushWhenFull();
+}
+
+void cListing::FlushWhenFull() {
+  if (pending_.size() >= kPendingBytes) Flush();
+}
+
+bool cListing::Flush() {
+  if (!pending_.empty() && fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size())
+    failed_ = true;
+  pending_.clear();
+  return !Failed();
 }
 
 void cListing::Banner(const char* scriptPath) {
@@ -127,6 +138,7 @@ void cListing::Totals(const BuildTotals& totals) {
     text += listing_text::kBytesFree + Number(totals.bytesFree) + "\n";
   }
   Write(text + rule);
+  Flush();
   for (cBuildObserver* observer : observers_) observer->Totals(totals);
 }
 
@@ -146,12 +158,17 @@ void cListing::ItemHeader(int type, int length, int id) {
   item_.hasHeader = true;
   item_.headerType = type;
   item_.id = id;
-  Write(listing_text::kHeader + Number(type) + "," + Number(length) + "\n");
+  pending_.append(listing_text::kHeader);
+  AppendNumber(pending_, type);
+  pending_ += ',';
+  AppendNumber(pending_, length);
+  pending_ += '\n';
   Symbol(item_.tag.c_str(), "id", id);
 }
 
 void cListing::EndItem() {
-  Write("\n\n");
+  pending_.append("\n\n");
+  FlushWhenFull();
   for (cBuildObserver* observer : observers_) observer->Item(item_);
 }
 
@@ -159,31 +176,31 @@ void cListing::ItemBlock(const std::string& fileName, const char* tag, int addre
                          std::initializer_list<int64_t> values) {
   const DataTypeInfo& type = *item_.dataType;
   item_.address = address;
-  line_.assign(listing_text::kDataType).append(type.comment).append("\n");
-  line_.append(listing_text::kInputFile).append(fileName).append("\n");
+  pending_.append(listing_text::kDataType).append(type.comment).append("\n");
+  pending_.append(listing_text::kInputFile).append(fileName).append("\n");
   AppendSymbol(tag, "address", address);
   const int64_t* value = values.begin();
   for (int i = 0; i < SymbolCount(type) && value != values.end(); ++i, ++value) {
     AppendSymbol(tag, type.symbols[i], *value);
   }
-  Write(line_);
+  FlushWhenFull();
 }
 
 void cListing::Comment(const char* format, ...) {
-  line_.assign("; ");
+  pending_.append("; ");
+  const size_t textStart = pending_.size();
   va_list arguments;
   va_start(arguments, format);
-  AppendFormatted(line_, format, arguments);
+  AppendFormatted(pending_, format, arguments);
   va_end(arguments);
-  if (line_.size() > 2 + kLongestCommentText) line_.resize(2 + kLongestCommentText);
-  line_ += '\n';
-  Write(line_);
+  if (pending_.size() > textStart + kLongestCommentText)
+    pending_.resize(textStart + kLongestCommentText);
+  pending_ += '\n';
+  FlushWhenFull();
 }
 
 void cListing::Symbol(const char* tag, const char* name, int64_t value) {
-  line_.clear();
   AppendSymbol(tag, name, value);
-  Write(line_);
 }
 
 // The line's pieces are measured first and copied into room made once.
@@ -194,13 +211,13 @@ void cListing::AppendSymbol(const char* tag, const char* name, int64_t value) {
   char digits[24];
   const size_t digitCount =
       static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
-  const size_t nameStart = line_.size();
-  line_.resize(nameStart + tagLength + 1 + nameLength + separatorLength + digitCount + 1);
-  char* at = &line_[nameStart];
+  const size_t nameStart = pending_.size();
+  pending_.resize(nameStart + tagLength + 1 + nameLength + separatorLength + digitCount + 1);
+  char* at = &pending_[nameStart];
   at = std::copy_n(tag, tagLength, at);
   *at++ = '_';
   at = std::copy_n(name, nameLength, at);
-  if (!observers_.empty()) item_.symbols.push_back({std::string(&line_[nameStart], at), value});
+  if (!observers_.empty()) item_.symbols.push_back({std::string(&pending_[nameStart], at), value});
   at = std::copy_n(separator, separatorLength, at);
   at = std::copy_n(digits, digitCount, at);
   *at = '\n';

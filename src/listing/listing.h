@@ -136,11 +136,16 @@ class cListing {
   // "<tag>_<name>" in the listing's form, kept in the item's facts.
   void Symbol(const char* tag, const char* name, int64_t value);
 
+  // The text is kept and written to the file in blocks of some 64 KB, and
+  // whole at the totals: Flush writes what is kept (a run that stops early
+  // calls it before the file is closed). False once a write has failed.
+  bool Flush();
   // True once a write to the listing has failed.
   bool Failed() const { return failed_ || ferror(file_); }
 
  private:
   void Write(const std::string& text);
+  void FlushWhenFull();
   void Lines(const char* text) { Write(text); }
   // A symbol's line appended to line_, and its fact kept.
   void AppendSymbol(const char* tag, const char* name, int64_t value);
@@ -148,7 +153,8 @@ class cListing {
   FILE* file_;
   SymbolForm form_;
   bool failed_ = false;
-  std::string line_;  // the lines being written, in one buffer kept from line to line
+  static constexpr size_t kPendingBytes = 64 * 1024;
+  std::string pending_;  // the lines not written to the file yet
   ItemFacts item_;
   std::vector<cBuildObserver*> observers_;
 };

@@ -16,13 +16,12 @@ bool IsWordChar(int c) { return IsLetter(c) || IsDigit(c) || c == '_'; }
 
 int ToLower(int c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
 
-enum class ScanState { kStart, kComment, kWord, kQuoted, kNumber };
-
 }  // namespace
 
 bool EqualsIgnoringCase(const char* text, const char* word) {
   for (; *text && *word; ++text, ++word) {
-    if (ToLower(static_cast<unsigned char>(*text)) != ToLower(static_cast<unsigned char>(*word)))
+    if (*text != *word &&  // most scripts spell words as the tables do
+        ToLower(static_cast<unsigned char>(*text)) != ToLower(static_cast<unsigned char>(*word)))
       return false;
   }
   return *text == *word;
@@ -86,8 +85,7 @@ void CTokeniser::Append(int c) {
     truncated_ = true;
     return;
   }
-  text_[length_++] = static_cast<char>(c);
-  text_[length_] = '\0';
+  text_[length_++] = static_cast<char>(c);  // ended by NextToken
 }
 
 // An optional "-" then decimal digits; values outside 32 bits saturate.
@@ -110,73 +108,8 @@ int CTokeniser::NextToken() {
     return kind_;
   }
   BeginScan();
-  ScanState state = ScanState::kStart;
-  int kind = -1;
-  while (kind < 0) {
-    const int c = ReadScannedChar();
-    switch (state) {
-      case ScanState::kStart:
-        if (c != -1 && !IsWhiteSpace(c) && c != '#') MarkTokenStart();
-        if (c == -1) {
-          MarkTokenStart();
-          kind = kTokenEnd;
-        } else if (c == '#') {
-          state = ScanState::kComment;
-        } else if (IsWhiteSpace(c)) {
-          // dropped
-        } else if (IsLetter(c)) {
-          Append(c);
-          state = ScanState::kWord;
-        } else if (c == '"') {
-          state = ScanState::kQuoted;
-        } else if (IsDigit(c) || c == '-') {
-          Append(c);
-          state = ScanState::kNumber;
-        } else {
-          invalidReason_ = InvalidReason::kCharacter;
-          invalidCharacter_ = c;
-          kind = kTokenInvalid;
-        }
-        break;
-      case ScanState::kComment:
-        if (c == '\n') {
-          BeginScan();
-          state = ScanState::kStart;
-        } else if (c == -1) {
-          MarkTokenStart();
-          kind = kTokenEnd;
-        }
-        break;
-      case ScanState::kWord:
-        if (c != -1 && IsWordChar(c)) {
-          Append(c);
-        } else {
-          PutBackChar(c);
-          kind = kTokenWord;
-        }
-        break;
-      case ScanState::kQuoted:
-        if (c == -1) {
-          invalidReason_ = InvalidReason::kUnclosedQuote;
-          kind = kTokenInvalid;
-        } else if (c == '"') {
-          kind = kTokenWord;
-        } else {
-          // A NUL would cut the text short where C strings meet it.
-          if (c == 0) holdsNul_ = true;
-          Append(c);
-        }
-        break;
-      case ScanState::kNumber:
-        if (c != -1 && IsDigit(c)) {
-          Append(c);
-        } else {
-          PutBackChar(c);
-          kind = kTokenNumber;
-        }
-        break;
-    }
-  }
+  int kind = ScanToken();
+  text_[length_] = '\0';
   if (truncated_ || holdsNul_) {
     if (kind != kTokenInvalid) {
       invalidReason_ = truncated_ ? InvalidReason::kTooLong : InvalidReason::kNulInQuote;
@@ -187,6 +120,64 @@ int CTokeniser::NextToken() {
   }
   kind_ = kind;
   return kind;
+}
+
+// The first character of the next token (-1 at the end of input), past
+// white space and comments, which run from "#" to the end of the line.
+int CTokeniser::SkipSpaceAndComments() {
+  for (;;) {
+    int c = ReadScannedChar();
+    if (c == '#') {
+      do c = ReadScannedChar();
+      while (c != '\n' && c != -1);
+      if (c == -1) return c;
+    } else if (c == -1 || !IsWhiteSpace(c)) {
+      return c;
+    }
+  }
+}
+
+// One loop a kind of token, each character read once.
+int CTokeniser::ScanToken() {
+  const int c = SkipSpaceAndComments();
+  MarkTokenStart();
+  if (c == -1) return kTokenEnd;
+  if (IsLetter(c)) {
+    Append(c);
+    return ScanRest(IsWordChar, kTokenWord);
+  }
+  if (c == '"') return ScanQuoted();
+  if (IsDigit(c) || c == '-') {
+    Append(c);
+    return ScanRest(IsDigit, kTokenNumber);
+  }
+  invalidReason_ = InvalidReason::kCharacter;
+  invalidCharacter_ = c;
+  return kTokenInvalid;
+}
+
+// The token's characters while `belongs` holds; the first other one (or
+// the end of input) is put back for the next scan.
+int CTokeniser::ScanRest(bool (*belongs)(int), int kind) {
+  int c;
+  while ((c = ReadScannedChar()) != -1 && belongs(c)) Append(c);
+  PutBackChar(c);
+  return kind;
+}
+
+// A quoted string, its opening quote read: up to the closing quote.
+int CTokeniser::ScanQuoted() {
+  for (;;) {
+    const int c = ReadScannedChar();
+    if (c == -1) {
+      invalidReason_ = InvalidReason::kUnclosedQuote;
+      return kTokenInvalid;
+    }
+    if (c == '"') return kTokenWord;
+    // A NUL would cut the text short where C strings meet it.
+    if (c == 0) holdsNul_ = true;
+    Append(c);
+  }
 }
 
 CFileTokeniser::~CFileTokeniser() { Stop(); }

@@ -62,6 +62,10 @@ class CTokeniser {
   void BeginScan();
   void Append(int c);
   int ScanNumberValue() const;
+  int SkipSpaceAndComments();
+  int ScanToken();
+  int ScanRest(bool (*belongs)(int), int kind);
+  int ScanQuoted();
   void MarkTokenStart();
 
   bool charPutBack_ = false;

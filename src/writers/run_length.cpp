@@ -14,6 +14,17 @@ constexpr uint8_t kTerminator = 0x00;
 
 // The encoder on units of kUnit bytes; positions count units (one greedy
 // pass: see the header for its rules).
+//
+// Literals are not copied record by record: the search for the next run
+// stores each word it looks at where a literal record begun at out_ would
+// hold it, and the record's control byte goes in front once the run is
+// found. Those stores run past the literals, but never past the bound: the
+// records before unit `first` take at most first*u + first/126 bytes (a run
+// record saves at least the byte of the literal record before it; the other
+// literal records are 126-unit cuts), so unit q < n stored in a record begun
+// there ends by byte (q + 1)*u + first/126 <= n*u + ceil(n/126), inside the
+// bound. Whatever lies past a record is overwritten by the next one or left
+// past the stream's end.
 template <int kUnit>
 class Encoder {
  public:
@@ -21,32 +32,47 @@ class Encoder {
       : data_(data), count_(unitCount), start_(stream), out_(stream) {}
 
   int Encode() {
-    int literals = 0;  // the first unit not written yet
-    for (int run = NextRun(0); run < count_; run = NextRun(literals)) {
+    int first = 0;  // the first unit not written yet
+    for (;;) {
+      const int run = NextRun(first);
+      const int literals = std::min(run - first, kMaxCount);
+      // The units are in place already; with none, the control byte is
+      // overwritten by what follows.
+      *out_ = static_cast<uint8_t>(literals);
+      out_ += (literals > 0) + literals * kUnit;
+      first += literals;
+      if (first < run) continue;  // cut at 126: more literals before the run
+      if (run == count_) break;
       const int length = RunLength(run);
-      WriteLiterals(literals, run);
       *out_++ = static_cast<uint8_t>(kRunFlag + length);
-      CopyUnits(run, 1);
-      literals = run + length;
+      memcpy(out_, data_ + run * kUnit, kUnit);
+      out_ += kUnit;
+      first = run + length;
     }
-    WriteLiterals(literals, count_);
     *out_++ = kTerminator;
     return static_cast<int>(out_ - start_);
   }
 
  private:
-  // The first unit from p on that starts a run of kMinRun = 3 (count_ when
-  // none): one that equals the next unit, which equals the one after. Eight
-  // bytes of starts are tested at once, each word against the words one
-  // and two units on; the last few units, which those would read past,
-  // one by one.
-  int NextRun(int p) const {
-    const int lastWord = count_ - kUnitsPerWord - 2;  // the last unit a word starts at
-    for (; p <= lastWord; p += kUnitsPerWord) {
+  // The first unit from `first` on that starts a run of kMinRun = 3 (count_
+  // when none): one that equals the next unit, which equals the one after;
+  // or, when none does among the first kMaxCount units, a unit past those,
+  // where the literal record is cut. Eight bytes of starts are tested at
+  // once, each word against the words one and two units on, and stored in
+  // the literal record; the last few units, which those would read past,
+  // are copied as they are and tested one by one.
+  int NextRun(int first) {
+    uint8_t* const literal = out_ + 1;
+    const int words = std::min(first + kMaxCount, count_ - kUnitsPerWord - 1);
+    int p = first;
+    for (; p < words; p += kUnitsPerWord) {
       const uint64_t here = Word(p), next = Word(p + 1), after = Word(p + 2);
-      const uint64_t starts = WholeUnits(ZeroBytes((here ^ next) | (next ^ after)));
+      StoreEight(here, literal + (p - first) * kUnit);
+      const uint64_t starts = FirstZeroUnit((here ^ next) | (next ^ after));
       if (starts) return p + FirstFlag(starts) / kUnit;
     }
+    if (p >= first + kMaxCount) return p;  // no run before the cut
+    std::copy(data_ + p * kUnit, data_ + count_ * kUnit, literal + (p - first) * kUnit);
     for (; p + 2 < count_; ++p) {
       if (SameUnit(p, p + 1) && SameUnit(p + 1, p + 2)) return p;
     }
@@ -60,12 +86,13 @@ class Encoder {
   // read past, one by one.
   int RunLength(int run) const {
     const int end = std::min(run + kMaxCount, count_);
-    const int lastWord = count_ - kUnitsPerWord;  // the last unit a word starts at
+    const int words = std::min(end, count_ - kUnitsPerWord + 1);
     const uint64_t repeated = RepeatedUnit(run);
     int next = run + kMinRun;
-    for (; next < end && next <= lastWord; next += kUnitsPerWord) {
-      const uint64_t differing = AnyOfUnits(NonZeroBytes(Word(next) ^ repeated));
-      if (differing) return std::min(next + FirstFlag(differing) / kUnit, end) - run;
+    for (; next < words; next += kUnitsPerWord) {
+      // The lowest bit set lies in the first unit that differs.
+      const uint64_t differing = Word(next) ^ repeated;
+      if (differing) return std::min(next + __builtin_ctzll(differing) / (8 * kUnit), end) - run;
     }
     while (next < end && SameUnit(next, run)) ++next;
     return std::min(next, end) - run;
@@ -80,35 +107,19 @@ class Encoder {
     const uint64_t unit = data_[kUnit * p] | uint64_t{data_[kUnit * p + 1]} << 8;
     return unit * 0x0001000100010001ull;
   }
-  // Flags of the units all (or any) of whose bytes are flagged, at each
-  // unit's first byte.
-  static uint64_t WholeUnits(uint64_t byteFlags) {
-    if (kUnit == 1) return byteFlags;
-    return byteFlags & byteFlags >> 8 & 0x0080008000800080ull;
-  }
-  static uint64_t AnyOfUnits(uint64_t byteFlags) {
-    if (kUnit == 1) return byteFlags;
-    return (byteFlags | byteFlags >> 8) & 0x0080008000800080ull;
+  // The flag (top bit) of the first unit of a word that is 0, and maybe
+  // flags above it; none when no unit is 0. Subtracting 1 from each unit
+  // sets a unit's top bit from 0 only when the unit is 0 or a borrow comes
+  // from a 0 below it, so the lowest flag is exact.
+  static uint64_t FirstZeroUnit(uint64_t units) {
+    constexpr uint64_t kLow = kUnit == 1 ? kEveryLowBit : 0x0001000100010001ull;
+    constexpr uint64_t kHigh = kUnit == 1 ? kEveryHighBit : 0x8000800080008000ull;
+    return (units - kLow) & ~units & kHigh;
   }
 
   bool SameUnit(int a, int b) const {
     if (kUnit == 1) return data_[a] == data_[b];
     return memcmp(data_ + a * kUnit, data_ + b * kUnit, kUnit) == 0;
-  }
-
-  void CopyUnits(int first, int count) {
-    memcpy(out_, data_ + first * kUnit, static_cast<size_t>(count) * kUnit);
-    out_ += count * kUnit;
-  }
-
-  // Units [first, end) as literal records of kMaxCount units but the last.
-  void WriteLiterals(int first, int end) {
-    while (first < end) {
-      const int count = end - first < kMaxCount ? end - first : kMaxCount;
-      *out_++ = static_cast<uint8_t>(count);
-      CopyUnits(first, count);
-      first += count;
-    }
   }
 
   const uint8_t* const data_;
