@@ -62,8 +62,8 @@ inline bool IsInk(const cPixel& pixel) { return pixel.GetBrightness() < 0.5f; }
 // shape), and many of the others were met before (the pattern elsewhere,
 // the same edge a row further on). ForEachGroup works a group out only
 // where it differs from the one before and from the one last met at its
-// place in a small table of groups; eight pixels alike take one look-up,
-// others eight.
+// place in a small table of groups (a solid stretch after an edge is met
+// there too); a group worked out takes eight look-ups.
 class PixelValues {
  public:
   explicit PixelValues(const cBitmap& bitmap);
@@ -104,8 +104,6 @@ class PixelValues {
   // Both bytes of the eight pixels from `stored` (LoadEight(stored) given):
   // bit 0 of the value in the low byte, bit 1 in the high byte.
   uint16_t PackGroup(const uint8_t* stored, uint64_t eight) const {
-    const uint16_t first = packBits_[stored[0]];
-    if (eight == EveryByte(stored[0])) return static_cast<uint16_t>(first * 0xFF);  // all alike
     const size_t slot = HashSlot(eight, kPackedGroupBits);
     if (metEights_[slot] != eight) {
       metEights_[slot] = eight;
@@ -124,10 +122,9 @@ class PixelValues {
   std::vector<uint8_t> plane_;            // true colour: width * height values
   std::vector<uint8_t> row_;              // the translated row
   // Groups met before, by a hash of their stored bytes: a pattern or an
-  // edge repeats along a picture. Every slot starts as a group of eight
-  // zeros, which never reaches it (eight alike are packed at once), so a
-  // slot's bytes are read only once they are written, and only the groups
-  // are cleared.
+  // edge repeats along a picture, and a solid stretch is one group. Every
+  // slot starts as a group of eight zeros with that group's bytes
+  // (SetPackBits), so a slot is always whole.
   static constexpr int kPackedGroupBits = 8;
   mutable std::array<uint64_t, 1 << kPackedGroupBits> metEights_{};
   mutable std::array<uint16_t, 1 << kPackedGroupBits> metBytes_;
