@@ -1,11 +1,12 @@
 // The shortcuts taken for speed must give the plain path's bytes: the
-// run-length encoder's eight-byte run steps, literal skips and literal stores, the eight
-// pixels worked at once (packing straight from the stored bytes, a solid
-// stretch's one look-up), a table that gives each index itself leaving the
-// rows untranslated, the groups and cells that take the result of the one
-// before them, and the groups met before that take theirs from a table. Each is checked against a
-// deliberately plain version kept here, on generated pictures (which have solid stretches,
-// dithering and edges) and on noise.
+// run-length encoder's eight-byte run steps, literal skips and literal
+// stores, the eight pixels worked at once (packing straight from the stored
+// bytes), a table that gives each index itself leaving the rows
+// untranslated, the groups and cells that take the result of the one before
+// them, and the groups met before (a solid stretch among them) that take
+// theirs from a table. Each is checked against a deliberately plain version
+// kept here, on generated pictures (which have solid stretches, dithering
+// and edges) and on noise.
 #include <gtest/gtest.h>
 
 #include <functional>

@@ -18,9 +18,11 @@ constexpr PaletteEntry kMaskColour{255, 0, 255, 0};
 void MaskTransparentColours(DecodedPicture& picture) {
   const uint32_t alphaBits = EntryWord(PaletteEntry{0, 0, 0, 255});
   const uint32_t maskColour = EntryWord(kMaskColour);
-  for (PaletteEntry& entry : picture.palette) {
-    const uint32_t word = EntryWord(entry);
-    entry = WordEntry((word & alphaBits) == 0 ? maskColour : word);
+  if (picture.paletteHasAlpha) {
+    for (PaletteEntry& entry : picture.palette) {
+      const uint32_t word = EntryWord(entry);
+      entry = WordEntry((word & alphaBits) == 0 ? maskColour : word);
+    }
   }
   if (!picture.trueColour) return;
   // True colour is always in a store of the decoder's own, rows one after another.

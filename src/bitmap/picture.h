@@ -66,6 +66,9 @@ struct DecodedPicture {
   // palette. Otherwise one palette index per pixel.
   bool trueColour = false;
   std::array<PaletteEntry, 256> palette = OpaqueBlackPalette();
+  // Some entry may be other than opaque (a PNG's transparency chunk gives
+  // alphas); a BMP's entries are opaque.
+  bool paletteHasAlpha = false;
   // The pixel store, and where its rows lie in it: row y (0 the top) begins
   // at byte firstRow + y * rowStep. A store the decoder fills itself
   // (AllocatePixels) holds the rows top first without padding: pixel (x, y)

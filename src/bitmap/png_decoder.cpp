@@ -76,6 +76,7 @@ void ReadPalette(png_structp png, png_infop info, DecodedPicture& picture) {
   int alphaCount = 0;
   if (png_get_tRNS(png, info, &alphas, &alphaCount, nullptr) & PNG_INFO_tRNS) {
     for (int i = 0; i < alphaCount && i < 256; ++i) picture.palette[i].alpha = alphas[i];
+    picture.paletteHasAlpha = true;
   }
 }
 

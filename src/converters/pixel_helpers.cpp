@@ -102,6 +102,8 @@ void PixelValues::SetPackBits() {
   } else {
     for (int stored = 0; stored < 256; ++stored) packBits_[stored] = bits(stored);
   }
+  // Every slot starts as a group of eight zeros, with its bytes.
+  metBytes_.fill(static_cast<uint16_t>(packBits_[0] * 0xFF));
 }
 
 const uint8_t* PixelValues::Row(int y) {

@@ -57,13 +57,14 @@ inline bool IsInk(const cPixel& pixel) { return pixel.GetBrightness() < 0.5f; }
 // the value at bit 0, bit 1 at bit 8), so that one OR of the eight pixels'
 // entries, each shifted to its pixel's place, packs both bytes at once.
 //
-// Pictures repeat themselves: most eight-pixel groups of a row are like the
-// group before them (a solid stretch, a dither pattern, the inside of a
-// shape), and many of the others were met before (the pattern elsewhere,
-// the same edge a row further on). ForEachGroup works a group out only
-// where it differs from the one before and from the one last met at its
-// place in a small table of groups; eight pixels alike take one look-up,
-// others eight.
+// Pictures repeat themselves: most eight-pixel groups were met before (a
+// solid stretch, a dither pattern, the inside of a shape, the same edge a
+// row further on). ForEachGroup works a group out only where it differs
+// from the one last met at its place in a small table of groups; a group
+// worked out takes eight look-ups. Every group is looked up, the one like
+// the group before it too: a test for that was cheaper but, where a
+// picture changes, guessed wrong a sixth of the time, and a wrong guess
+// costs more than the look-up.
 class PixelValues {
  public:
   explicit PixelValues(const cBitmap& bitmap);
@@ -81,10 +82,9 @@ class PixelValues {
   };
 
   // For each eight-pixel group of row y (inside the image), left to right:
-  // store(group, bytes). A group like the one before it, or like the one
-  // last met at its place in the table of groups, takes that one's bytes,
-  // not packed again. A last group of fewer than eight pixels is
-  // left out.
+  // store(group, bytes). A group like the one last met at its place in the
+  // table of groups takes that one's bytes, not packed again. A last group
+  // of fewer than eight pixels is left out.
   template <class Store>
   void ForEachGroup(int y, Store store) const;
 
@@ -104,8 +104,6 @@ class PixelValues {
   // Both bytes of the eight pixels from `stored` (LoadEight(stored) given):
   // bit 0 of the value in the low byte, bit 1 in the high byte.
   uint16_t PackGroup(const uint8_t* stored, uint64_t eight) const {
-    const uint16_t first = packBits_[stored[0]];
-    if (eight == EveryByte(stored[0])) return static_cast<uint16_t>(first * 0xFF);  // all alike
     const size_t slot = HashSlot(eight, kPackedGroupBits);
     if (metEights_[slot] != eight) {
       metEights_[slot] = eight;
@@ -113,8 +111,9 @@ class PixelValues {
     }
     return metBytes_[slot];
   }
-  // Eight look-ups. Out of line, so that the comparison of ForEachGroup,
-  // which most groups need alone, does not wait on (or make) their loads.
+  // Eight look-ups. Out of line, so that the look-up in the table of
+  // groups, which most groups need alone, does not wait on (or make) their
+  // loads.
   __attribute__((noinline)) uint16_t PackEach(const uint8_t* stored) const;
 
   const cBitmap& bitmap_;
@@ -124,10 +123,9 @@ class PixelValues {
   std::vector<uint8_t> plane_;            // true colour: width * height values
   std::vector<uint8_t> row_;              // the translated row
   // Groups met before, by a hash of their stored bytes: a pattern or an
-  // edge repeats along a picture. Every slot starts as a group of eight
-  // zeros, which never reaches it (eight alike are packed at once), so a
-  // slot's bytes are read only once they are written, and only the groups
-  // are cleared.
+  // edge repeats along a picture, and a solid stretch is one group. Every
+  // slot starts as a group of eight zeros with that group's bytes
+  // (SetPackBits), so a slot is always whole.
   static constexpr int kPackedGroupBits = 8;
   mutable std::array<uint64_t, 1 << kPackedGroupBits> metEights_{};
   mutable std::array<uint16_t, 1 << kPackedGroupBits> metBytes_;
@@ -167,18 +165,11 @@ template <class Store>
 void PixelValues::ForEachGroup(int y, Store store) const {
   const uint8_t* row = StoredRow(y);
   const int groups = row ? bitmap_.GetWidth() / 8 : 0;
-  uint64_t last = groups > 0 ? ~LoadEight(row) : 0;  // unlike the first group
-  uint16_t bytes = 0;
-  // Unrolled: a group like the one before costs a load, a test and a store,
-  // and the loop's own count and test were a third of that.
+  // Unrolled: the loop's own count and test are a fair part of a look-up.
 #pragma GCC unroll 4
   for (int group = 0; group < groups; ++group) {
     const uint8_t* stored = row + 8 * group;
-    const uint64_t eight = LoadEight(stored);
-    if (eight != last) {
-      last = eight;
-      bytes = PackGroup(stored, eight);
-    }
+    const uint16_t bytes = PackGroup(stored, LoadEight(stored));
     store(group, GroupBytes{static_cast<uint8_t>(bytes), static_cast<uint8_t>(bytes >> 8)});
   }
 }

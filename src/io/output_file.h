@@ -1,6 +1,6 @@
 // An output file of a run. It is created when opened and filled through a
-// stdio buffer of its own, 256 KB (so the binary and the listing go out in
-// a few big writes, in memory that does not grow with the build); Close
+// stdio buffer of its own, 64 KB (so the binary and the listing go out in
+// big writes, in memory that does not grow with the build); Close
 // flushes and closes it and tells whether every byte reached the file. An
 // atomic output is written to a temporary file beside its path and renamed
 // into place by Commit, so a failed run leaves the previous file untouched;

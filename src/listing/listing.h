@@ -106,7 +106,11 @@ class cBuildObserver {
 
 class cListing {
  public:
-  explicit cListing(FILE* file, SymbolForm form = SymbolForm::kEqu) : file_(file), form_(form) {}
+  explicit cListing(FILE* file, SymbolForm form = SymbolForm::kEqu) : file_(file), form_(form) {
+    // Room for a block and the item that fills it, made once: growing by
+    // doubling would copy the text and touch new pages each time.
+    pending_.reserve(kPendingBytes + kPendingBytes / 8);
+  }
   cListing(const cListing&) = delete;
   cListing& operator=(const cListing&) = delete;
 
