@@ -70,7 +70,7 @@ class PixelValues {
   explicit PixelValues(const cBitmap& bitmap);
   template <class Rule>
   PixelValues(const cBitmap& bitmap, Rule rule);
-  // Never copied (a copy would read the table slots not yet written).
+  // Never copied: its tables are one picture's working state, some 3 KB.
   PixelValues(const PixelValues&) = delete;
   PixelValues& operator=(const PixelValues&) = delete;
 
