@@ -165,8 +165,6 @@ template <class Store>
 void PixelValues::ForEachGroup(int y, Store store) const {
   const uint8_t* row = StoredRow(y);
   const int groups = row ? bitmap_.GetWidth() / 8 : 0;
-  // Unrolled: the loop's own count and test are a fair part of a look-up.
-#pragma GCC unroll 4
   for (int group = 0; group < groups; ++group) {
     const uint8_t* stored = row + 8 * group;
     const uint16_t bytes = PackGroup(stored, LoadEight(stored));
