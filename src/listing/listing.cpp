@@ -106,11 +106,10 @@ void cListing::FlushWhenFull() {
   if (pending_.size() >= kPendingBytes) Flush();
 }
 
-bool cListing::Flush() {
+void cListing::Flush() {
   if (!pending_.empty() && fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size())
     failed_ = true;
   pending_.clear();
-  return !Failed();
 }
 
 void cListing::Banner(const char* scriptPath) {

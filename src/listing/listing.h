@@ -142,15 +142,14 @@ class cListing {
 
   // The text is kept and written to the file in blocks of some 64 KB, and
   // whole at the totals: Flush writes what is kept (a run that stops early
-  // calls it before the file is closed). False once a write has failed.
-  bool Flush();
+  // calls it before the file is closed); Failed tells how it went.
+  void Flush();
   // True once a write to the listing has failed.
   bool Failed() const { return failed_ || ferror(file_); }
 
  private:
   void Write(const std::string& text);
   void FlushWhenFull();
-  void Lines(const char* text) { Write(text); }
   // A symbol's line appended to line_, and its fact kept.
   void AppendSymbol(const char* tag, const char* name, int64_t value);
 

@@ -99,22 +99,23 @@ class Encoder {
   }
 
   static constexpr int kUnitsPerWord = 8 / kUnit;
+  // The low and the top bit of each unit of a word.
+  static constexpr uint64_t kUnitLowBits = kUnit == 1 ? kEveryLowBit : 0x0001000100010001ull;
+  static constexpr uint64_t kUnitHighBits = kUnitLowBits << (8 * kUnit - 1);
   // The eight bytes from unit p on.
   uint64_t Word(int p) const { return LoadEight(data_ + p * kUnit); }
   // Unit p in each of a word's places.
   uint64_t RepeatedUnit(int p) const {
-    if (kUnit == 1) return EveryByte(data_[p]);
-    const uint64_t unit = data_[kUnit * p] | uint64_t{data_[kUnit * p + 1]} << 8;
-    return unit * 0x0001000100010001ull;
+    uint64_t unit = data_[kUnit * p];
+    if (kUnit == 2) unit |= uint64_t{data_[kUnit * p + 1]} << 8;
+    return unit * kUnitLowBits;
   }
   // The flag (top bit) of the first unit of a word that is 0, and maybe
   // flags above it; none when no unit is 0. Subtracting 1 from each unit
   // sets a unit's top bit from 0 only when the unit is 0 or a borrow comes
   // from a 0 below it, so the lowest flag is exact.
   static uint64_t FirstZeroUnit(uint64_t units) {
-    constexpr uint64_t kLow = kUnit == 1 ? kEveryLowBit : 0x0001000100010001ull;
-    constexpr uint64_t kHigh = kUnit == 1 ? kEveryHighBit : 0x8000800080008000ull;
-    return (units - kLow) & ~units & kHigh;
+    return (units - kUnitLowBits) & ~units & kUnitHighBits;
   }
 
   bool SameUnit(int a, int b) const {
