@@ -72,9 +72,12 @@ double Seconds(const timeval& time) {
   return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
 }
 
+// The log is a new file (see Run): not O_TRUNC, whose emptied file the
+// file system may push to the disk when the program's last descriptor
+// closes, at its exit, a cost of the runner's and not of the program's.
 void Redirect(const std::string& path, int fd) {
   if (path.empty()) return;
-  const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const int file = open(path.c_str(), O_WRONLY | O_CREAT, 0644);
   if (file < 0) _exit(127);
   dup2(file, fd);
   close(file);
@@ -88,6 +91,9 @@ Measurement Run(const std::vector<std::string>& arguments, const std::string& lo
   std::vector<char*> argv;
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
+  for (const std::string* log : {&logPath, &errorPath}) {
+    if (!log->empty()) unlink(log->c_str());
+  }
 
   const double start = Now();
   const pid_t child = fork();

@@ -1,10 +1,15 @@
 // kestrip-io-floor: the I/O a kestrip run cannot avoid, and nothing else.
 // It opens and reads whole every file that the run reads (listed in a
 // manifest, one name a line) and writes as many bytes to its two output
-// files as the run wrote to its binary and listing files. The benchmark
+// files as the run wrote to its binary and listing files, as the tool
+// writes them: over the previous file, cut to the new length (an output
+// emptied at open may be pushed to the disk when closed). The benchmark
 // compares the tool's time with this program's.
 //
 //   kestrip-io-floor MANIFEST BINARY BINARY_BYTES LISTING LISTING_BYTES
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,10 +31,12 @@ long long ReadWhole(const char* path) {
   return total;
 }
 
-bool WriteBytes(const char* path, const char* mode, long long count) {
-  FILE* file = fopen(path, mode);
+bool WriteBytes(const char* path, long long count) {
+  const int fd = open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  FILE* file = fd < 0 ? nullptr : fdopen(fd, "wb");
   if (!file) return false;
   memset(g_block, ';', kBlockSize);
+  const long long length = count;
   bool written = true;
   while (count > 0 && written) {
     const size_t block =
@@ -37,6 +44,7 @@ bool WriteBytes(const char* path, const char* mode, long long count) {
     written = fwrite(g_block, 1, block, file) == block;
     count -= static_cast<long long>(block);
   }
+  written = fflush(file) == 0 && written && ftruncate(fd, length) == 0;
   return fclose(file) == 0 && written;
 }
 
@@ -76,7 +84,7 @@ int main(int argc, char** argv) {
     bytes += read;
   }
   fclose(manifest);
-  if (!WriteBytes(argv[2], "wb", binaryBytes) || !WriteBytes(argv[4], "w", listingBytes)) {
+  if (!WriteBytes(argv[2], binaryBytes) || !WriteBytes(argv[4], listingBytes)) {
     fprintf(stderr, "kestrip-io-floor: couldn't write the output files\n");
     return 1;
   }

@@ -98,6 +98,32 @@ TEST(EntryTest, FailedRunKeepsWhatWasWritten) {
                                 "; Header: 0,3\na_id equ 0\n\n\n");
 }
 
+// Outputs are written over the previous ones, not emptied first: nothing of
+// a longer previous output may outlast a run that succeeds or fails, nor
+// may a shorter one cut what this run writes.
+TEST(EntryTest, PreviousOutputsLeaveNothingBehind) {
+  const std::string scripts[] = {
+      "a compressnone raw a\n",                               // succeeds
+      "a compressnone raw a\nb compressnone raw missing\n",  // fails after item a
+  };
+  for (const std::string& script : scripts) {
+    TempDir fresh;
+    WriteFile(fresh / "a", std::string("xyz"));
+    const ScriptRun expected = RunScriptFile(fresh, script);
+    for (const size_t previous : {size_t{1}, size_t{70000}}) {
+      SCOPED_TRACE(script + " over outputs of " + std::to_string(previous) + " bytes");
+      TempDir dir;
+      WriteFile(dir / "a", std::string("xyz"));
+      WriteFile(dir / "out.bin", std::string(previous, 'Q'));
+      WriteFile(dir / "out.lst", std::string(previous, 'Q'));
+      const ScriptRun result = RunScriptFile(dir, script);
+      EXPECT_EQ(result.run.output, expected.run.output);
+      EXPECT_EQ(result.binary, expected.binary);
+      EXPECT_EQ(result.listing, expected.listing);
+    }
+  }
+}
+
 TEST(EntryTest, LimitExceededFailsAfterWritingEverything) {
   TempDir dir;
   WriteFile(dir / "a", std::string(11, 'q'));

@@ -63,7 +63,15 @@ bool cOutputFile::Open() {
       if (!file_) close(fd);
     }
   } else {
-    file_ = fopen(path_.c_str(), "wb");
+    // Not O_TRUNC: the file is written over and cut to its new length when
+    // closed (CutStaleTail). A file system may push a file emptied at open
+    // to the disk when it is closed, which costs more than the whole of a
+    // small run.
+    const int fd = open(path_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      file_ = fdopen(fd, "wb");
+      if (!file_) close(fd);
+    }
   }
   if (!file_) {
     const int error = errno;
@@ -75,14 +83,28 @@ bool cOutputFile::Open() {
   buffer_.reset(new char[kBufferSize]);
   setvbuf(file_, buffer_.get(), _IOFBF, kBufferSize);
   struct stat info;
-  if (fstat(fileno(file_), &info) == 0) identity_ = {info.st_dev, info.st_ino};
+  if (fstat(fileno(file_), &info) == 0) {
+    identity_ = {info.st_dev, info.st_ino};
+    if (S_ISREG(info.st_mode) && temporaryPath_.empty()) staleLength_ = info.st_size;
+  }
   return true;
+}
+
+// The bytes that reached the file end where its offset stands (it is only
+// written, never moved in); whatever lies past them is the previous
+// output's.
+bool cOutputFile::CutStaleTail() {
+  if (staleLength_ <= 0) return true;
+  const int fd = fileno(file_);
+  const off_t written = lseek(fd, 0, SEEK_CUR);
+  return written >= 0 && (written >= staleLength_ || ftruncate(fd, written) == 0);
 }
 
 bool cOutputFile::CloseQuietly() {
   if (!file_) return closeError_ == 0;
   const bool flushed = fflush(file_) == 0 && !ferror(file_);
   if (!flushed) closeError_ = errno ? errno : EIO;
+  if (!CutStaleTail() && closeError_ == 0) closeError_ = errno ? errno : EIO;
   if (fclose(file_) != 0 && closeError_ == 0) closeError_ = errno ? errno : EIO;
   file_ = nullptr;
   buffer_.reset();

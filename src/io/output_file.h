@@ -4,9 +4,12 @@
 // flushes and closes it and tells whether every byte reached the file. An
 // atomic output is written to a temporary file beside its path and renamed
 // into place by Commit, so a failed run leaves the previous file untouched;
-// without it the file is written in place and a failed run keeps whatever
-// was written.
+// without it the file is written in place, over the previous output, and
+// cut to the new length when closed, so a failed run keeps whatever was
+// written and nothing of what was there before.
 #pragma once
+
+#include <sys/types.h>
 
 #include <cstdio>
 #include <memory>
@@ -43,6 +46,8 @@ class cOutputFile {
 
  private:
   void PrintCloseError(int error) const;
+  // Cuts a file written over in place to the bytes this run wrote.
+  bool CutStaleTail();
 
   const char* kind_;
   std::string path_;
@@ -52,4 +57,5 @@ class cOutputFile {
   std::unique_ptr<char[]> buffer_;  // the stream's buffer, freed after it is closed
   FileIdentity identity_;
   int closeError_ = 0;
+  off_t staleLength_ = 0;  // a file written over: its length when opened
 };
