@@ -85,7 +85,7 @@ bool cOutputFile::Open() {
   struct stat info;
   if (fstat(fileno(file_), &info) == 0) {
     identity_ = {info.st_dev, info.st_ino};
-    if (S_ISREG(info.st_mode) && temporaryPath_.empty()) staleLength_ = info.st_size;
+    if (S_ISREG(info.st_mode)) staleLength_ = info.st_size;  // 0 for a new or temporary file
   }
   return true;
 }
