@@ -53,25 +53,24 @@ cOutputFile::~cOutputFile() {
 }
 
 bool cOutputFile::Open() {
+  int fd;
   if (atomic_ && CanReplace(path_)) {
     std::string pattern = TemporaryPattern(path_);
-    const int fd = mkstemp(&pattern[0]);
+    fd = mkstemp(&pattern[0]);
     if (fd >= 0) {
       ApplyUmask(fd);
       temporaryPath_ = pattern;
-      file_ = fdopen(fd, "wb");
-      if (!file_) close(fd);
     }
   } else {
     // Not O_TRUNC: the file is written over and cut to its new length when
     // closed (CutStaleTail). A file system may push a file emptied at open
     // to the disk when it is closed, which costs more than the whole of a
     // small run.
-    const int fd = open(path_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      file_ = fdopen(fd, "wb");
-      if (!file_) close(fd);
-    }
+    fd = open(path_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  }
+  if (fd >= 0) {
+    file_ = fdopen(fd, "wb");
+    if (!file_) close(fd);
   }
   if (!file_) {
     const int error = errno;
