@@ -150,7 +150,7 @@ class cListing {
  private:
   void Write(const std::string& text);
   void FlushWhenFull();
-  // A symbol's line appended to line_, and its fact kept.
+  // A symbol's line appended to the pending text, and its fact kept.
   void AppendSymbol(const char* tag, const char* name, int64_t value);
 
   FILE* file_;
